@@ -1,0 +1,49 @@
+#include "ui/common/message.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QMessageBox>
+
+namespace {
+QList<TShownMessage>& log() {
+    static QList<TShownMessage> entries;
+    return entries;
+}
+bool& suppressed() {
+    static bool value = false;
+    return value;
+}
+
+QMessageBox::StandardButtons standardButtons(TButtons buttons) {
+    switch (buttons) {
+    case TButtons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
+    case TButtons::AbortRetryIgnore:
+        return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
+    case TButtons::Ok: return QMessageBox::Ok;
+    case TButtons::YesNo: return QMessageBox::Yes | QMessageBox::No;
+    }
+    return QMessageBox::Ok;
+}
+} // namespace
+
+void ShowMessage(const QString& text, const QString& caption, TButtons buttons, QWidget* parent) {
+    log().append({text, caption, buttons});
+    if (suppressed() || QGuiApplication::platformName() == QLatin1String("offscreen")) return;
+    if (!parent) parent = QApplication::activeWindow();
+    auto* box = new QMessageBox(QMessageBox::NoIcon, caption, text, standardButtons(buttons), parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(parent ? Qt::WindowModal : Qt::NonModal);
+    box->open();
+}
+
+namespace MessageLog {
+const QList<TShownMessage>& shown() { return log(); }
+int count(const QString& text) {
+    int n = 0;
+    for (const auto& m : log())
+        if (m.text == text) ++n;
+    return n;
+}
+void clear() { log().clear(); }
+void setSuppressed(bool value) { suppressed() = value; }
+} // namespace MessageLog

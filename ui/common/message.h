@@ -1,0 +1,30 @@
+#pragma once
+// The one way the tool shows a message box. It never waits for an answer
+// (no nested event loop) and keeps a record of every box for tests.
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+enum class TButtons { OkCancel, AbortRetryIgnore, Ok, YesNo };
+
+struct TShownMessage {
+    QString text;
+    QString caption;
+    TButtons buttons;
+};
+
+// Shows the box window-modal over `parent` (or the active window) and returns
+// at once. In headless runs (no display, or message boxes suppressed by a test)
+// the box is only recorded.
+void ShowMessage(const QString& text, const QString& caption, TButtons buttons,
+                 QWidget* parent = nullptr);
+
+namespace MessageLog {
+const QList<TShownMessage>& shown();
+int count(const QString& text);
+void clear();
+// Tests switch real boxes off so that nothing is left open between cases.
+void setSuppressed(bool suppressed);
+} // namespace MessageLog
