@@ -28,9 +28,12 @@ void build_bulk_frame(BulkFrame& frame, const std::uint8_t* data2048) {
 
 std::size_t bulk_data_size(std::uint8_t size_code) {
     switch (size_code) {
-    case 0x73: return 1024;
-    case 0x74: return 1536;
-    default: return 2048;
+    case 0x73:
+        return 1024;
+    case 0x74:
+        return 1536;
+    default:
+        return 2048;
     }
 }
 

@@ -41,7 +41,8 @@ std::int32_t hex_value(std::string_view text) {
 std::string hex_bytes(const std::uint8_t* data, std::size_t count) {
     std::string out;
     out.reserve(count * 2);
-    for (std::size_t i = 0; i < count; ++i) out += hex2(data[i]);
+    for (std::size_t i = 0; i < count; ++i)
+        out += hex2(data[i]);
     return out;
 }
 

@@ -8,7 +8,7 @@
 namespace cam {
 
 class IPort {
-public:
+  public:
     virtual ~IPort() = default;
     virtual void Open() = 0;
     virtual void Close() = 0;

@@ -9,7 +9,7 @@
 #include <vector>
 
 class FakeContext : public TTabContext {
-public:
+  public:
     bool busy = false;
     bool sequenceRunning = false;
     cam::TxFrame tx{};
@@ -40,7 +40,8 @@ public:
         reply[0] = cam::STX;
         reply[1] = status;
         std::size_t k = 2;
-        for (auto b : bytes) reply[k++] = b;
+        for (auto b : bytes)
+            reply[k++] = b;
         reply[16] = cam::ETX;
     }
     // Payload bytes 1..n of the k-th sent frame.

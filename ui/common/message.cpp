@@ -3,11 +3,16 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QSet>
 
 namespace {
 QList<TShownMessage>& log() {
     static QList<TShownMessage> entries;
     return entries;
+}
+QSet<QString>& openBoxes() {
+    static QSet<QString> keys;
+    return keys;
 }
 bool& suppressed() {
     static bool value = false;
@@ -16,34 +21,55 @@ bool& suppressed() {
 
 QMessageBox::StandardButtons standardButtons(TButtons buttons) {
     switch (buttons) {
-    case TButtons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
+    case TButtons::OkCancel:
+        return QMessageBox::Ok | QMessageBox::Cancel;
     case TButtons::AbortRetryIgnore:
         return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
-    case TButtons::Ok: return QMessageBox::Ok;
-    case TButtons::YesNo: return QMessageBox::Yes | QMessageBox::No;
+    case TButtons::Ok:
+        return QMessageBox::Ok;
+    case TButtons::YesNo:
+        return QMessageBox::Yes | QMessageBox::No;
     }
     return QMessageBox::Ok;
 }
 } // namespace
 
-void ShowMessage(const QString& text, const QString& caption, TButtons buttons, QWidget* parent) {
+void ShowMessage(const QString& text, const QString& caption, TButtons buttons, QWidget* parent,
+                 std::function<void()> closed) {
     log().append({text, caption, buttons});
-    if (suppressed() || QGuiApplication::platformName() == QLatin1String("offscreen")) return;
+    if (suppressed() || QGuiApplication::platformName() == QLatin1String("offscreen")) {
+        if (closed) closed();
+        return;
+    }
+    const QString key = caption + QLatin1Char('\n') + text;
+    if (openBoxes().contains(key) && !closed) return;
     if (!parent) parent = QApplication::activeWindow();
-    auto* box = new QMessageBox(QMessageBox::NoIcon, caption, text, standardButtons(buttons), parent);
+    auto* box =
+        new QMessageBox(QMessageBox::NoIcon, caption, text, standardButtons(buttons), parent);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(parent ? Qt::WindowModal : Qt::NonModal);
+    openBoxes().insert(key);
+    QObject::connect(box, &QMessageBox::finished, box, [key, closed] {
+        openBoxes().remove(key);
+        if (closed) closed();
+    });
     box->open();
 }
 
 namespace MessageLog {
-const QList<TShownMessage>& shown() { return log(); }
+const QList<TShownMessage>& shown() {
+    return log();
+}
 int count(const QString& text) {
     int n = 0;
     for (const auto& m : log())
         if (m.text == text) ++n;
     return n;
 }
-void clear() { log().clear(); }
-void setSuppressed(bool value) { suppressed() = value; }
+void clear() {
+    log().clear();
+}
+void setSuppressed(bool value) {
+    suppressed() = value;
+}
 } // namespace MessageLog

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class QWidget;
 
 enum class TButtons { OkCancel, AbortRetryIgnore, Ok, YesNo };
@@ -18,8 +20,12 @@ struct TShownMessage {
 // Shows the box window-modal over `parent` (or the active window) and returns
 // at once. In headless runs (no display, or message boxes suppressed by a test)
 // the box is only recorded.
+// A box with the same text and caption that is still open is not opened a
+// second time (it is recorded all the same), so a repeating fault cannot
+// flood the screen. `closed`, if given, runs once the technician has closed
+// the box, or at once when no box is shown.
 void ShowMessage(const QString& text, const QString& caption, TButtons buttons,
-                 QWidget* parent = nullptr);
+                 QWidget* parent = nullptr, std::function<void()> closed = {});
 
 namespace MessageLog {
 const QList<TShownMessage>& shown();

@@ -1,0 +1,105 @@
+#pragma once
+// The camera link: the transmit frame and its senders, the link modes that
+// interpret what the receive state machine reports, and the supervision that
+// finds the camera and re-sends unanswered frames. Everything runs on one
+// thread; the window's side effects go through ILinkHost.
+
+#include "link/frames.h"
+#include "link/port.h"
+#include "link/receiver.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace cam {
+
+class ILinkHost {
+  public:
+    virtual ~ILinkHost() = default;
+    virtual void SetStatusText(int panel, const std::string& text) = 0;
+    virtual void SetBusyPointer(bool busy) = 0;
+    virtual void SetPageControlEnabled(bool enabled) = 0;
+    // The Copy tab's progress bar to its maximum (a bulk frame went out).
+    virtual void SetCopyProgressMax() = 0;
+    // A message box whose answer is not used.
+    virtual void LinkMessage(const std::string& text, const std::string& caption,
+                             bool abortRetryIgnore) = 0;
+    // The camera's first ACK: load the active tab.
+    virtual void Connected() = 0;
+    // A complete reply (or an ACK standing for it) while a reply was awaited.
+    virtual void ReplyReceived() = 0;
+    // The camera acknowledged the reset command.
+    virtual void ResetAcknowledged() = 0;
+    // No camera answered on either port: " Serial Port not connected " is
+    // shown and the program ends.
+    virtual void GiveUp() = 0;
+    // A serial error that the link does not handle itself (e.g. a port that
+    // cannot be opened while looking for the camera).
+    virtual void SerialError(const std::string& message) = 0;
+};
+
+class TLink {
+  public:
+    enum Mode : std::uint8_t { Connecting = 0, Idle = 1, AwaitReply = 2 };
+
+    static constexpr int kTimeoutTicks = 20;
+    static constexpr int kRetries = 2;
+    static constexpr int kBulkTimeoutTicks = 100;
+    static constexpr int kBulkRetries = 10;
+    static constexpr int kConnectAttempts = 16;
+
+    TLink(IPort& port, ILinkHost& host) : port_(port), host_(host) {}
+
+    // --- transmit side
+    void SendSeq(std::uint8_t control);
+    void IdEnq() { SendSeq(ENQ); }
+    // Completes the transmit frame whose payload bytes 1..count are filled and
+    // writes it; does nothing while the link is busy. Always returns 0.
+    int StxCommand(int count);
+    // Sends the bulk frame built from the low bytes of `data` (2048 entries).
+    void SohCommand(const std::int32_t* data);
+
+    // --- receive side
+    // Reads `size` waiting bytes one at a time and acts on each result.
+    void Comm1CommReceive(std::uint16_t size);
+    // Acts on one received byte (used by Comm1CommReceive and by tests).
+    void ReceiveByte(std::uint8_t byte);
+
+    // --- supervision
+    void Trans_Create();
+    void CnctDataLink(std::uint8_t port, std::int32_t baudRate);
+    bool DR_check() const { return port_.DsrState(); }
+    // One tick of the 1500 ms supervision timer. Returns false once the timer
+    // must stop (the connection was given up).
+    bool SendTimerTimer();
+
+    // --- state
+    TxFrame& Tx() { return tx_; }
+    const ReplyBuffer& Reply() const { return receiver_.Buffer(); }
+    bool Busy() const { return busy_; }
+    void SetBusy(bool busy) { busy_ = busy; }
+    Mode LinkMode() const { return mode_; }
+    int ReplyTimeout() const { return timeout_; }
+    int Retries() const { return retries_; }
+    int ConnectAttempts() const { return attempts_; }
+    const TReceiver& Receiver() const { return receiver_; }
+
+  private:
+    void onResult(int c);
+    void exchangeFinished();
+    void writeBulk();
+
+    IPort& port_;
+    ILinkHost& host_;
+    TxFrame tx_{};
+    BulkFrame bulk_{};
+    TReceiver receiver_;
+    bool busy_ = false;
+    Mode mode_ = Connecting;
+    int timeout_ = kTimeoutTicks;
+    int retries_ = 0;
+    int attempts_ = 0;
+};
+
+} // namespace cam

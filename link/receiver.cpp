@@ -1,0 +1,75 @@
+#include "link/receiver.h"
+
+#include "link/crc.h"
+
+namespace cam {
+
+namespace {
+constexpr int kIdle = 0, kPayload = 1, kEtx = 2, kCrcHigh = 3, kCrcLow = 4, kTrailing = 5,
+              kError = 6;
+
+bool isControlResult(std::uint8_t b) {
+    return b == NUL || b == EOT || b == ENQ || b == ACK || b == DC1 || b == NAK || b == SYN;
+}
+} // namespace
+
+TReceiver::Step TReceiver::r_data(std::uint8_t byte) {
+    Step step;
+    switch (state_) {
+    case kIdle:
+        if (isControlResult(byte)) {
+            step.result = byte;
+        } else if (byte == SOH || byte == STX) {
+            buffer_[0] = byte;
+            length_ = 1;
+            state_ = kPayload;
+        }
+        break;
+    case kPayload:
+        buffer_[static_cast<std::size_t>(length_++)] = byte;
+        if ((buffer_[0] == SOH && length_ == 3) || (buffer_[0] == STX && length_ == 16))
+            state_ = kEtx;
+        break;
+    case kEtx:
+        if (byte == ETX) {
+            buffer_[static_cast<std::size_t>(length_++)] = byte;
+            state_ = kCrcHigh;
+        } else {
+            step.fault = Fault::MissingEtx;
+            state_ = kError;
+        }
+        break;
+    case kCrcHigh:
+        receivedCrc_ = static_cast<std::uint16_t>(byte << 8);
+        state_ = kCrcLow;
+        break;
+    case kCrcLow: {
+        receivedCrc_ = static_cast<std::uint16_t>(receivedCrc_ | byte);
+        const std::size_t covered = buffer_[0] == SOH ? 3 : 16;
+        if (frame_crc(buffer_.data() + 1, covered) == receivedCrc_) {
+            step.result = ETX;
+            state_ = kTrailing;
+        } else {
+            step.fault = Fault::BadCrc;
+            state_ = kError;
+        }
+        break;
+    }
+    case kTrailing:
+        // The byte after a frame is reported as it came; bytes of 0x80 and
+        // more are no result.
+        if (byte < 0x80) step.result = byte;
+        state_ = kIdle;
+        break;
+    default:
+        state_ = kIdle;
+        break;
+    }
+    if (state_ == kError) {
+        state_ = kIdle;
+        step.result = -1;
+    }
+    return step;
+}
+
+} // namespace cam

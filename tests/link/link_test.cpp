@@ -1,0 +1,299 @@
+#include "link/crc.h"
+#include "link/hex.h"
+#include "link/link.h"
+#include "support/fake_port.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace cam;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+
+struct RecordingHost : ILinkHost {
+    std::string status[4];
+    bool busyPointer = false;
+    bool pagesEnabled = false;
+    int progressMax = 0, connected = 0, replies = 0, resets = 0, giveUps = 0;
+    std::vector<std::string> messages;
+    std::vector<std::string> serialErrors;
+
+    void SetStatusText(int panel, const std::string& text) override { status[panel] = text; }
+    void SetBusyPointer(bool busy) override { busyPointer = busy; }
+    void SetPageControlEnabled(bool enabled) override { pagesEnabled = enabled; }
+    void SetCopyProgressMax() override { ++progressMax; }
+    void LinkMessage(const std::string& text, const std::string&, bool) override {
+        messages.push_back(text);
+    }
+    void Connected() override { ++connected; }
+    void ReplyReceived() override { ++replies; }
+    void ResetAcknowledged() override { ++resets; }
+    void GiveUp() override { ++giveUps; }
+    void SerialError(const std::string& m) override { serialErrors.push_back(m); }
+};
+
+Bytes reply(Bytes payload) {
+    payload.resize(15, 0);
+    Bytes f{STX};
+    f.insert(f.end(), payload.begin(), payload.end());
+    f.push_back(ETX);
+    const std::uint16_t crc = frame_crc(f.data() + 1, 16);
+    f.push_back(static_cast<std::uint8_t>(crc >> 8));
+    f.push_back(static_cast<std::uint8_t>(crc));
+    return f;
+}
+
+struct LinkFixture : ::testing::Test {
+    void TestBody() override {}
+    FakePort port;
+    RecordingHost host;
+    TLink link{port, host};
+
+    void SetUp() override {
+        port.OnCommReceive = [this](std::uint16_t n) { link.Comm1CommReceive(n); };
+    }
+    // Opens port 1, sends ENQ and lets the camera's ACK connect the link.
+    void connect() {
+        link.Trans_Create();
+        port.Receive({ACK});
+        port.Deliver();
+        ASSERT_EQ(link.LinkMode(), TLink::Idle);
+        port.writes.clear();
+    }
+    void send(Bytes payload) {
+        for (std::size_t i = 0; i < payload.size(); ++i)
+            link.Tx()[i + 1] = payload[i];
+        link.StxCommand(static_cast<int>(payload.size()));
+    }
+    void ticks(int n) {
+        for (int i = 0; i < n; ++i)
+            link.SendTimerTimer();
+    }
+};
+
+} // namespace
+
+TEST_F(LinkFixture, BusyStxCommandSendsNothingAndKeepsPayloadAndStatus) {
+    connect();
+    send({0x31, 0x0A, 0x01});
+    const std::string before = host.status[1];
+    link.SetBusy(true);
+    port.writes.clear();
+    send({0x21, 0x1A, 0x01, 0x08});
+    EXPECT_TRUE(port.writes.empty());
+    EXPECT_EQ(host.status[1], before);
+    EXPECT_EQ(link.Tx()[2], 0x1A);
+    EXPECT_EQ(link.Tx()[4], 0x08);
+}
+
+TEST_F(LinkFixture, StxCommandWritesOneFrameArmsTimeoutAndShowsFourteenBytes) {
+    connect();
+    send(
+        {0x21, 0x10, 0x01, 0x00, 0x00, 0x10, 0x00, 0x31, 0x01, 0xFE, 0x00, 0x01, 0x01, 0xFE, 0x77});
+    send({0x31, 0x0A, 0x01});
+    ASSERT_EQ(port.writes.size(), 2u);
+    EXPECT_EQ(port.writes[1], (Bytes{0x02, 0x31, 0x0A, 0x01, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                     0x03, 0x43, 0x1F}));
+    EXPECT_EQ(host.status[1], "310A010000000000000000000000"); // 14 bytes, 28 digits
+    EXPECT_EQ(host.status[1].size(), 28u);
+    EXPECT_EQ(link.ReplyTimeout(), 20);
+    EXPECT_EQ(link.Retries(), 2);
+    EXPECT_FALSE(link.Busy());
+    EXPECT_TRUE(host.busyPointer);
+}
+
+TEST_F(LinkFixture, BulkFrameLeavesInSixWritesOrShowsBusy) {
+    connect();
+    std::vector<std::int32_t> data(2048);
+    for (std::size_t i = 0; i < data.size(); ++i)
+        data[i] = static_cast<std::int32_t>(0x100 + i);
+    link.SohCommand(data.data());
+    ASSERT_EQ(port.writes.size(), 6u);
+    const std::size_t sizes[] = {2, 512, 512, 512, 512, 3};
+    for (std::size_t i = 0; i < 6; ++i)
+        EXPECT_EQ(port.writes[i].size(), sizes[i]);
+    EXPECT_EQ(port.writes[1][0], 0x00); // low byte of entry 0
+    EXPECT_EQ(port.writes[1][1], 0x01);
+    EXPECT_EQ(link.Tx()[0], SOH);
+    EXPECT_TRUE(link.Busy());
+    EXPECT_FALSE(host.pagesEnabled);
+    EXPECT_EQ(link.ReplyTimeout(), 100);
+    EXPECT_EQ(link.Retries(), 10);
+    EXPECT_EQ(host.progressMax, 1);
+    port.writes.clear();
+    link.SohCommand(data.data());
+    EXPECT_TRUE(port.writes.empty());
+    EXPECT_EQ(host.status[1], "Busy");
+}
+
+TEST_F(LinkFixture, ConnectingOnlyAckCountsAndIsAnsweredWithEot) {
+    link.Trans_Create();
+    EXPECT_EQ(host.status[0], "Comm. Connecting");
+    EXPECT_EQ(port.Written(), Bytes{ENQ});
+    port.Receive({NAK, EOT, 0x41});
+    port.Deliver();
+    EXPECT_EQ(host.connected, 0);
+    port.Receive({ACK});
+    port.Deliver();
+    EXPECT_EQ(port.Written(), (Bytes{ENQ, EOT}));
+    EXPECT_EQ(host.connected, 1);
+    EXPECT_TRUE(host.pagesEnabled);
+    EXPECT_FALSE(link.Busy());
+    EXPECT_FALSE(host.busyPointer);
+    EXPECT_EQ(link.ReplyTimeout(), -1);
+}
+
+TEST(LinkModes, ExchangesThatEndOnAckAlone) {
+    struct Case {
+        Bytes payload;
+        bool endsOnAck;
+        int resets;
+    } cases[] = {{{0x21, 0x20, 0x00}, true, 0},
+                 {{0xF1}, true, 1},
+                 {{0x21, 0x20, 0x02, 1}, false, 0},
+                 {{0x31, 0x0A, 0x01}, false, 0}};
+    for (const auto& c : cases) {
+        LinkFixture f;
+        f.SetUp();
+        f.connect();
+        f.send(c.payload);
+        f.port.Receive({ACK});
+        f.port.Deliver();
+        EXPECT_EQ(f.link.LinkMode(), c.endsOnAck ? TLink::Idle : TLink::AwaitReply);
+        EXPECT_EQ(f.host.resets, c.resets);
+        EXPECT_EQ(f.link.ReplyTimeout(), c.endsOnAck ? -1 : 20);
+        EXPECT_EQ(f.host.busyPointer, !c.endsOnAck);
+        EXPECT_EQ(f.host.pagesEnabled, true);
+    }
+}
+
+TEST_F(LinkFixture, ReplyIsAcknowledgedShownAndHandedOn) {
+    connect();
+    send({0x31, 0x0A, 0x01});
+    port.Receive({ACK});
+    port.Receive(reply({0xA0, 0x0A, 0x01, 0x40, 0x00}));
+    port.Deliver();
+    EXPECT_EQ(host.replies, 1);
+    EXPECT_EQ(port.writes.back(), Bytes{ACK});
+    EXPECT_EQ(host.status[2], "A00A01400000000000000000000000");
+    EXPECT_EQ(link.LinkMode(), TLink::Idle);
+    EXPECT_FALSE(link.Busy());
+    EXPECT_EQ(link.ReplyTimeout(), -1);
+    // A second ACK while a reply is awaited stands for the reply.
+    send({0x31, 0x0A, 0x40});
+    port.Receive({ACK, ACK});
+    port.Deliver();
+    EXPECT_EQ(host.replies, 2);
+    EXPECT_EQ(host.status[2], "A00A01400000000000000000000000");
+}
+
+TEST_F(LinkFixture, DamagedRepliesAreRefusedOrReported) {
+    connect();
+    send({0x31, 0x0A, 0x01});
+    port.Receive({ACK});
+    auto bad = reply({0xA0, 0x0A, 0x01});
+    bad[18] ^= 0xFF;
+    port.Receive(bad);
+    port.Deliver();
+    EXPECT_EQ(port.writes.back(), Bytes{NAK});
+    EXPECT_TRUE(link.Busy());
+    EXPECT_EQ(host.replies, 0);
+    auto noEtx = reply({0xA0, 0x0A, 0x01});
+    noEtx[16] = 0x55;
+    port.writes.clear();
+    port.Receive(Bytes(noEtx.begin(), noEtx.begin() + 17));
+    port.Deliver();
+    EXPECT_EQ(host.messages, std::vector<std::string>{"sr_err1"});
+    EXPECT_TRUE(port.writes.empty());
+}
+
+TEST_F(LinkFixture, CameraOnPortTwoOnlyIsFoundAtItsFirstAck) {
+    port.missingPorts = {1};
+    port.opened = [](std::uint8_t p) { return p == 2 ? Bytes{ACK} : Bytes{}; };
+    port.OnCommReceive = nullptr; // bytes are delivered after each tick below
+    link.Trans_Create();
+    int tick = 0;
+    while (link.LinkMode() == TLink::Connecting && tick < 16) {
+        ++tick;
+        link.SendTimerTimer();
+        while (!port.rx.empty())
+            link.Comm1CommReceive(static_cast<std::uint16_t>(port.rx.size()));
+    }
+    EXPECT_EQ(port.failedOpens, (Bytes{1, 1, 1, 1}));
+    EXPECT_EQ(port.opens, Bytes{2});
+    EXPECT_EQ(tick, 4);
+    EXPECT_EQ(host.connected, 1);
+    EXPECT_EQ(host.serialErrors.size(), 4u);
+    EXPECT_EQ(port.Written(), Bytes{EOT}); // no ENQ could go out on the missing port 1
+}
+
+TEST_F(LinkFixture, NoCameraGivesUpOnceAtTheSixteenthTick) {
+    link.Trans_Create();
+    Bytes schedule = port.opens;
+    for (int tick = 1; tick <= 15; ++tick) {
+        EXPECT_TRUE(link.SendTimerTimer());
+        EXPECT_EQ(host.giveUps, 0) << tick;
+    }
+    EXPECT_EQ(port.opens, (Bytes{1, 1, 1, 1, 2, 2, 2, 2, 1, 1, 1, 1, 2, 2, 2, 2}));
+    EXPECT_FALSE(link.SendTimerTimer());
+    EXPECT_EQ(host.giveUps, 1);
+    EXPECT_EQ(port.Written(), Bytes{ENQ}); // the ENQ goes out once
+}
+
+TEST_F(LinkFixture, UnansweredCommandIsResentAndReportedOnce) {
+    connect();
+    send({0x31, 0x60, 0x00});
+    const Bytes frame = port.writes.back();
+    port.writes.clear();
+    std::vector<int> resentAt;
+    for (int tick = 1; tick <= 84; ++tick) {
+        link.SendTimerTimer();
+        if (!port.writes.empty()) {
+            EXPECT_EQ(port.writes.back(), frame);
+            resentAt.push_back(tick);
+            port.writes.clear();
+        }
+        if (tick == 41) {
+            EXPECT_TRUE(host.messages.empty());
+        }
+    }
+    EXPECT_EQ(resentAt, (std::vector<int>{21, 42, 63, 84}));
+    EXPECT_EQ(host.messages, std::vector<std::string>{" Serial Port not connected "});
+    EXPECT_EQ(link.LinkMode(), TLink::Idle);
+    // A late answer still completes.
+    port.Receive({ACK});
+    port.Receive(reply({0xA0, 0x60, 0x00}));
+    port.Deliver();
+    EXPECT_EQ(host.replies, 1);
+    EXPECT_EQ(link.ReplyTimeout(), -1);
+}
+
+TEST_F(LinkFixture, LensStepWaitsWithoutLimit) {
+    connect();
+    send({0x21, 0x46, 0x01});
+    port.writes.clear();
+    ticks(21 * 6);
+    EXPECT_TRUE(port.writes.empty());
+    EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(LinkFixture, UnansweredBulkFrameIsResentWhole) {
+    connect();
+    std::vector<std::int32_t> data(2048, 0x11);
+    link.SohCommand(data.data());
+    port.writes.clear();
+    ticks(100);
+    EXPECT_TRUE(port.writes.empty());
+    ticks(1);
+    ASSERT_EQ(port.writes.size(), 6u);
+    EXPECT_EQ(port.writes[0], (Bytes{SOH, 0x75}));
+}
+
+TEST_F(LinkFixture, WriteFailureReachesTheCaller) {
+    connect();
+    port.Close();
+    EXPECT_THROW(send({0x31, 0x0A, 0x01}), std::exception);
+}

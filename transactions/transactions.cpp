@@ -1,0 +1,85 @@
+#include "transactions/transactions.h"
+
+#include "transactions/sequences.h"
+
+namespace cam {
+
+namespace {
+const char* const kDrOff = "Camera Connection changed (DR OFF)";
+}
+
+void TTransactions::Trans_init(int kind, unsigned step) {
+    if (kind == static_cast<int>(SeqKind::Easy) && step == 0) host_.BeforeEasyLoad();
+    step_ = static_cast<int>(step) + 1;
+    TxFrame& tx = link_.Tx();
+    tx[1] = kReadClass;
+    const std::vector<std::uint8_t> payload = cam::SequenceStep(kind, step);
+    if (!payload.empty()) {
+        for (std::size_t i = 1; i < payload.size(); ++i)
+            tx[i + 1] = payload[i];
+        link_.StxCommand(static_cast<int>(payload.size()));
+        return;
+    }
+    step_ = 0;
+    host_.SetPanelsEnabled(true);
+    Trans_next();
+}
+
+void TTransactions::ReLoadClick() {
+    if (!link_.DR_check()) {
+        host_.TransMessage(kDrOff);
+        return;
+    }
+    host_.SetPanelsEnabled(false);
+    kind_ = host_.ActivePage();
+    Trans_init(kind_, 0);
+}
+
+void TTransactions::PageControl1Change() {
+    if (step_ == 0 && orders_.empty()) {
+        ReLoadClick();
+        return;
+    }
+    if (orders_.size() >= kMaxOrders) {
+        host_.TransMessage("Order queue is full: the tab change was not queued");
+        return;
+    }
+    orders_.push_back(static_cast<std::uint8_t>(host_.ActivePage()));
+    host_.SetOrderText(Orders());
+}
+
+void TTransactions::Trans_next() {
+    if (orders_.empty()) {
+        host_.RefreshPointer();
+        return;
+    }
+    const int kind = orders_.front();
+    orders_.pop_front();
+    host_.SetOrderText(Orders());
+    kind_ = kind;
+    startQueued(kind);
+}
+
+void TTransactions::startQueued(int kind) {
+    if (!link_.DR_check()) {
+        // The request is dropped; those behind it wait for the next end of a sequence.
+        host_.TransMessage(kDrOff);
+        return;
+    }
+    host_.SetPanelsEnabled(false);
+    step_ = 0;
+    Trans_init(kind, 0);
+}
+
+void TTransactions::AfterReply(const std::function<void()>& transEnd) {
+    const int remembered = step_;
+    transEnd();
+    if (step_ != 0 && step_ == remembered) Trans_init(kind_, static_cast<unsigned>(step_));
+}
+
+void TTransactions::ClearOrders() {
+    orders_.clear();
+    host_.SetOrderText(0);
+}
+
+} // namespace cam
