@@ -11,7 +11,9 @@ THexField::THexField(const QString& objectName, int maxLength, QWidget* parent)
     });
 }
 
-int THexField::value() const { return cam::hex_value(text().toUpper().toStdString()); }
+int THexField::value() const {
+    return cam::hex_value(text().toUpper().toStdString());
+}
 
 void THexField::setValue(unsigned value) {
     const int digits = maxLength();

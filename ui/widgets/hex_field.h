@@ -6,7 +6,7 @@
 
 class THexField : public QLineEdit {
     Q_OBJECT
-public:
+  public:
     THexField(const QString& objectName, int maxLength, QWidget* parent = nullptr);
 
     // True when the text fills the field.
@@ -16,7 +16,7 @@ public:
     // Shows the value as upper-case digits filling the field.
     void setValue(unsigned value);
 
-signals:
+  signals:
     // Emitted on every change of text whose new text fills the field.
     void Completed();
 };

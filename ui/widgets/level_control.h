@@ -13,7 +13,7 @@ class TTabContext;
 
 class TLevelControl : public QObject {
     Q_OBJECT
-public:
+  public:
     enum class Arm { NoLoad, Always };  // when the change handler may arm the timer
     enum class Wait { TransChk, None }; // whether the timer waits for Trans_chk
 
@@ -28,7 +28,7 @@ public:
     QTimer* timer() { return timer_; }
     bool armed() const { return timer_->isActive(); }
 
-private:
+  private:
     QTimer* timer_; // owned by the tab, so the tab can find it by name
     Arm arm_;
     Wait wait_;

@@ -19,7 +19,9 @@ TRadioGroup::TRadioGroup(const QString& objectName, const QString& caption,
     connect(&group_, &QButtonGroup::idToggled, this, &TRadioGroup::buttonToggled);
 }
 
-int TRadioGroup::count() const { return static_cast<int>(group_.buttons().size()); }
+int TRadioGroup::count() const {
+    return static_cast<int>(group_.buttons().size());
+}
 
 QString TRadioGroup::itemText(int index) const {
     auto* button = group_.button(index);

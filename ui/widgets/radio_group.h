@@ -11,7 +11,7 @@ class QGridLayout;
 
 class TRadioGroup : public QGroupBox {
     Q_OBJECT
-public:
+  public:
     TRadioGroup(const QString& objectName, const QString& caption, const QStringList& items,
                 QWidget* parent = nullptr, int columns = 1);
 
@@ -20,10 +20,10 @@ public:
     int count() const;
     QString itemText(int index) const;
 
-signals:
+  signals:
     void Click();
 
-private:
+  private:
     void buttonToggled(int id, bool checked);
 
     QButtonGroup group_;
