@@ -39,7 +39,8 @@ struct ScriptedCamera {
         if (command[0] == cam::kWriteClass && command[1] == 0x20 && command[2] == 0x00)
             return {cam::ACK};
         Bytes out{cam::ACK};
-        const Bytes r = Frame(reply ? reply(command) : Bytes{cam::kAccepted, command[1], command[2]});
+        const Bytes r =
+            Frame(reply ? reply(command) : Bytes{cam::kAccepted, command[1], command[2]});
         out.insert(out.end(), r.begin(), r.end());
         return out;
     }

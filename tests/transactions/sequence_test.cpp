@@ -20,7 +20,9 @@ struct Host : ILinkHost, ITransHost {
     void SetBusyPointer(bool) override {}
     void SetPageControlEnabled(bool) override {}
     void SetCopyProgressMax() override {}
-    void LinkMessage(const std::string& t, const std::string&, bool) override { messages.push_back(t); }
+    void LinkMessage(const std::string& t, const std::string&, bool) override {
+        messages.push_back(t);
+    }
     void Connected() override { trans->ReLoadClick(); }
     void ReplyReceived() override {
         trans->AfterReply([this] {
@@ -87,7 +89,8 @@ struct Sequences : ::testing::Test {
         for (const auto& w : port.writes)
             if (w.size() == 19) {
                 Bytes p(w.begin() + 1, w.begin() + 16);
-                while (!p.empty() && p.back() == 0) p.pop_back();
+                while (!p.empty() && p.back() == 0)
+                    p.pop_back();
                 out.push_back(p);
             }
         return out;
@@ -113,13 +116,15 @@ TEST_F(Sequences, EasyLoadReadsTheStatusBlockThenTheLockWord) {
     port.Receive({0x06}); // the camera's first ACK connects and loads the Easy tab
     port.Deliver();
     std::vector<Bytes> expected;
-    for (std::uint8_t sub = 0; sub <= 9; ++sub) expected.push_back({0x31, 0x60, sub});
+    for (std::uint8_t sub = 0; sub <= 9; ++sub)
+        expected.push_back({0x31, 0x60, sub});
     expected.push_back({0x31, 0x0C, 0x01, 0x51});
     expected[0] = {0x31, 0x60}; // sub-code 0 is a trailing zero
     EXPECT_EQ(commands(), expected);
     EXPECT_EQ(host.decoded, 11);
     EXPECT_EQ(host.easyPrepared, 1);
-    for (bool chk : chkAtEachCommand) EXPECT_FALSE(chk);
+    for (bool chk : chkAtEachCommand)
+        EXPECT_FALSE(chk);
     EXPECT_TRUE(trans.Trans_chk());
     EXPECT_TRUE(host.panelsEnabled);
     EXPECT_EQ(host.pointerRefreshes, 1);
@@ -153,8 +158,8 @@ TEST_F(Sequences, TabChangesDuringALoadRunInArrivalOrder) {
     const auto sent = commands();
     ASSERT_EQ(sent.size(), 1u + 10u + 3u + 11u);
     EXPECT_EQ(sent[10], (Bytes{0x31, 0x0C, 0x01, 0x51}));
-    EXPECT_EQ(sent[13], (Bytes{0x31, 0x53}));                // Line ends
-    EXPECT_EQ(sent[14], (Bytes{0x31, 0x0A, 0x01}));          // CCD Defect starts
+    EXPECT_EQ(sent[13], (Bytes{0x31, 0x53}));       // Line ends
+    EXPECT_EQ(sent[14], (Bytes{0x31, 0x0A, 0x01})); // CCD Defect starts
     EXPECT_EQ(sent.back(), (Bytes{0x31, 0x36, 0x06}));
     EXPECT_EQ(trans.Orders(), 0);
     EXPECT_EQ(host.order, "0");
@@ -168,6 +173,7 @@ TEST_F(Sequences, TabChangeWhileIdleLoadsAtOnce) {
     port.writes.clear();
     host.page = 3;
     trans.PageControl1Change();
+    port.Deliver();
     EXPECT_EQ(trans.Orders(), 0);
     EXPECT_EQ(commands().size(), 2u);
 }
@@ -201,7 +207,8 @@ TEST_F(Sequences, QueuedRequestWokenWithCameraAbsentIsDropped) {
 TEST_F(Sequences, TheQueueHoldsAtMost255Requests) {
     port.Receive({0x06});
     port.Deliver();
-    for (int i = 0; i < 300; ++i) trans.PageControl1Change();
+    for (int i = 0; i < 300; ++i)
+        trans.PageControl1Change();
     EXPECT_EQ(trans.Orders(), 255);
     EXPECT_EQ(host.order, "255");
     EXPECT_EQ(host.messages.size(), 45u);

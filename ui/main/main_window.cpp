@@ -1,0 +1,436 @@
+#include "ui/main/main_window.h"
+
+#include "ui/common/message.h"
+#include "ui/main/adjust_tab.h"
+#include "ui/main/easy_tab.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+// Header height above the page control, and the status bar's panels.
+constexpr int kHeaderHeight = 40;
+constexpr int kStatusHeight = 22;
+constexpr std::array<int, 4> kStatusWidths = {150, 200, 200, 40};
+
+struct PageInfo {
+    const char* caption;
+    const char* sheet;
+    const char* panel;
+};
+// In page order; the page index is the sequence kind of the tab's load.
+constexpr std::array<PageInfo, 6> kPages = {{{"Adjust", "TabSheet1", "Panel3"},
+                                             {"Debug", "TabSheet2", "Panel2"},
+                                             {"CCD Defect", "TabSheet5", "Panel6"},
+                                             {"Copy", "CopySheet", "Panel7"},
+                                             {"Easy", "TabSheet3", "Panel4"},
+                                             {"Line", "TabSheet4", "Panel5"}}};
+constexpr int kEasyPage = 4;
+} // namespace
+
+TF38R5::TF38R5(std::unique_ptr<cam::IPort> comm, QWidget* parent)
+    : QMainWindow(parent), comm_(std::move(comm)), link_(*comm_, *this), trans_(link_, *this) {
+    setObjectName(QStringLiteral("F38R5"));
+    setWindowTitle(QStringLiteral("38R5"));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    comm_->OnCommReceive = [this](std::uint16_t size) { Comm1CommReceive(size); };
+
+    sendTimer_ = new QTimer(this);
+    sendTimer_->setObjectName(QStringLiteral("SendTimer"));
+    sendTimer_->setInterval(1500);
+    connect(sendTimer_, &QTimer::timeout, this, &TF38R5::SendTimerTimer);
+    reloadTimer_ = new QTimer(this);
+    reloadTimer_->setObjectName(QStringLiteral("ReloadTimer"));
+    reloadTimer_->setInterval(2000);
+    connect(reloadTimer_, &QTimer::timeout, this, &TF38R5::ReloadTimerTimer);
+
+    buildMenu();
+    buildFrame();
+    buildStatusBar();
+    setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    FormCreate();
+}
+
+TF38R5::~TF38R5() {
+    comm_->OnCommReceive = nullptr;
+    comm_->Close();
+}
+
+// ------------------------------------------------------------------ layout
+
+void TF38R5::buildMenu() {
+    auto* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    auto item = [this](QMenu* menu, const char* name, const QString& text, auto handler) {
+        QAction* action = menu->addAction(text);
+        action->setObjectName(QLatin1String(name));
+        if constexpr (!std::is_same_v<decltype(handler), std::nullptr_t>)
+            connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+    QMenu* camera = bar->addMenu(QStringLiteral("&Camera"));
+    camera->setObjectName(QStringLiteral("Camera"));
+    item(camera, "ReLoad", QStringLiteral("&Load"), &TF38R5::ReLoadClick);
+    item(camera, "Reset1", QStringLiteral("&Reset"), &TF38R5::Reset1Click);
+    item(camera, "Exit", QStringLiteral("&Exit"), &TF38R5::ExitClick);
+    QMenu* option = bar->addMenu(QStringLiteral("&Option"));
+    option->setObjectName(QStringLiteral("Option1"));
+    item(option, "SW1", QStringLiteral("&SW"), &TF38R5::SW1Click);
+    QMenu* help = bar->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("Help"));
+    item(help, "Version1", QStringLiteral("&Camera Version"), nullptr);
+    item(help, "PCVersion1", QStringLiteral("&PC Version"), nullptr);
+    help->menuAction()->setVisible(false);
+}
+
+void TF38R5::buildFrame() {
+    auto* base = new QFrame(this);
+    base->setObjectName(QStringLiteral("Panelbase"));
+    setCentralWidget(base);
+
+    auto* panel1 = new QFrame(base);
+    panel1->setObjectName(QStringLiteral("Panel1"));
+    panel1->setFrameShape(QFrame::Panel);
+    panel1->setFrameShadow(QFrame::Sunken);
+    panel1->setGeometry(4, 4, 300, kHeaderHeight - 8);
+    title_ = new QLabel(QStringLiteral("Camera"), panel1);
+    title_->setObjectName(QStringLiteral("Title"));
+    title_->setGeometry(6, 2, 288, kHeaderHeight - 12);
+    QFont titleFont = title_->font();
+    titleFont.setPointSize(titleFont.pointSize() + 3);
+    titleFont.setBold(true);
+    title_->setFont(titleFont);
+
+    auto label = [base](const char* name, const QString& text, int x, int w) {
+        auto* l = new QLabel(text, base);
+        l->setObjectName(QLatin1String(name));
+        l->setGeometry(x, 4, w, kHeaderHeight - 8);
+        l->setFrameShape(QFrame::StyledPanel);
+        l->setAlignment(Qt::AlignCenter);
+        return l;
+    };
+    tv_ = label("TV", QStringLiteral("TV"), 312, 70);
+    resolution_ = label("Resolution", QStringLiteral("Resolution"), 388, 110);
+    order_ = label("Order", QStringLiteral("Order"), 504, 40);
+    order_->hide();
+
+    pwl_ = new QLineEdit(QStringLiteral("****"), base);
+    pwl_->setObjectName(QStringLiteral("pwl"));
+    pwl_->setEchoMode(QLineEdit::Password);
+    pwl_->setGeometry(504, 8, 70, kHeaderHeight - 16);
+    pwl_->hide();
+    connect(pwl_, &QLineEdit::textChanged, this, &TF38R5::pwlChange);
+    // The access-code field is hidden; Ctrl+Shift+A shows it.
+    auto* reveal = new QShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+A")), this);
+    connect(reveal, &QShortcut::activated, this, &TF38R5::ShowAccessField);
+
+    auto button = [this, base](const char* name, const QString& text, int x, auto handler) {
+        auto* b = new QPushButton(text, base);
+        b->setObjectName(QLatin1String(name));
+        b->setGeometry(x, 6, 72, kHeaderHeight - 12);
+        connect(b, &QPushButton::clicked, this, handler);
+    };
+    button("ResetButton", QStringLiteral("Reset"), kClientWidth - 160, &TF38R5::Reset1Click);
+    button("ExitButton", QStringLiteral("Exit"), kClientWidth - 82, &TF38R5::ExitClick);
+
+    pages_ = new QTabWidget(base);
+    pages_->setObjectName(QStringLiteral("PageControl1"));
+    pages_->setGeometry(2, kHeaderHeight, kClientWidth - 4,
+                        kClientHeight - kHeaderHeight - kStatusHeight);
+    pages_->setStyleSheet(QStringLiteral("QTabBar::tab { width: 100px; }"));
+    pages_->tabBar()->setExpanding(false);
+    for (std::size_t i = 0; i < kPages.size(); ++i) {
+        auto* sheet = new QWidget;
+        sheet->setObjectName(QLatin1String(kPages[i].sheet));
+        auto* layout = new QVBoxLayout(sheet);
+        layout->setContentsMargins(0, 0, 0, 0);
+        QWidget* panel = nullptr;
+        if (i == 0) {
+            panel = adjust_ = new TAdjustTab(*this, sheet);
+        } else if (i == kEasyPage) {
+            panel = easy_ = new TEasyTab(*this, sheet);
+        } else {
+            auto* frame = new QFrame(sheet);
+            frame->setObjectName(QLatin1String(kPages[i].panel));
+            panel = frame;
+        }
+        layout->addWidget(panel);
+        panels_[i] = panel;
+        pages_->addTab(sheet, QLatin1String(kPages[i].caption));
+    }
+}
+
+void TF38R5::buildStatusBar() {
+    auto* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    bar->setSizeGripEnabled(false);
+    bar->setFixedHeight(kStatusHeight);
+    for (std::size_t i = 0; i < status_.size(); ++i) {
+        status_[i] = new QLabel(bar);
+        status_[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        status_[i]->setFixedWidth(kStatusWidths[i]);
+        status_[i]->setFrameShape(QFrame::Panel);
+        status_[i]->setFrameShadow(QFrame::Sunken);
+        QFont mono = status_[i]->font();
+        mono.setFamily(QStringLiteral("Monospace"));
+        mono.setStyleHint(QFont::TypeWriter);
+        if (i == 1 || i == 2) status_[i]->setFont(mono);
+        bar->addWidget(status_[i]);
+    }
+}
+
+void TF38R5::FormCreate() {
+    trans_.ClearOrders(); // "0" in Order
+    for (int i = 0; i < pages_->count(); ++i)
+        pages_->setTabVisible(i, i == kEasyPage);
+    if (auto* complete2 = findChild<QWidget*>(QStringLiteral("complete2"))) complete2->hide();
+    pwl_->clear();
+    pages_->setEnabled(false);
+    pages_->setCurrentIndex(kEasyPage);
+    panels_[kEasyPage]->setEnabled(false);
+    connect(pages_, &QTabWidget::currentChanged, this, &TF38R5::PageControl1Change);
+    title_->setText(QStringLiteral(" 38R5 Camera Adjust Tool"));
+    sendTimer_->start();
+    guarded([this] { link_.Trans_Create(); });
+    if (auto* current = findChild<QCheckBox*>(QStringLiteral("CurrentCheck")))
+        current->setChecked(false);
+}
+
+QString TF38R5::StatusText(int panel) const {
+    return status_.at(static_cast<std::size_t>(panel))->text();
+}
+
+// ---------------------------------------------------------------- handlers
+
+void TF38R5::guarded(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const std::exception& e) {
+        showError(e);
+    }
+}
+
+void TF38R5::runSequence(int kind, unsigned step) {
+    guarded([&] { trans_.Trans_init(kind, step); });
+}
+
+void TF38R5::showError(const std::exception& e) {
+    ShowMessage(QString::fromUtf8(e.what()), QStringLiteral("38R5"), TButtons::Ok, this);
+}
+
+int TF38R5::StxCommand(int count) {
+    guarded([&] { link_.StxCommand(count); });
+    return 0;
+}
+
+void TF38R5::shutDown() {
+    if (shutDown_) return;
+    shutDown_ = true;
+    sendTimer_->stop();
+    reloadTimer_->stop();
+    trans_.ClearOrders();
+    comm_->OnCommReceive = nullptr;
+    comm_->Close();
+}
+
+void TF38R5::ExitClick() {
+    shutDown();
+    close();
+    QApplication::quit();
+}
+
+void TF38R5::closeEvent(QCloseEvent* event) {
+    shutDown();
+    event->accept();
+    QApplication::quit();
+}
+
+void TF38R5::Reset1Click() {
+    if (!Trans_chk()) return;
+    Send({cam::kResetClass});
+}
+
+void TF38R5::SW1Click() {
+    if (!switchWindow_) return;
+    switchWindow_->show();
+    switchWindow_->raise();
+}
+
+void TF38R5::SW_push(std::uint8_t code) {
+    if (!Trans_chk()) return;
+    Send({cam::kWriteClass, 0x32, code});
+}
+
+void TF38R5::ShowAccessField() {
+    pwl_->show();
+    pwl_->setFocus();
+}
+
+void TF38R5::pwlChange() {
+    const QString text = pwl_->text();
+    if (text == QLatin1String("qzvt") || text == QLatin1String("QZVT")) {
+        for (int i = 0; i < pages_->count(); ++i)
+            pages_->setTabVisible(i, true);
+        for (const char* name : {"CtopOK2", "ptocOk"})
+            if (auto* w = findChild<QWidget*>(QLatin1String(name))) w->show();
+        pwl_->hide();
+    } else if (accessAttempts_ >= 3) {
+        pwl_->hide();
+        accessAttempts_ = 0;
+    } else if (!text.isEmpty()) {
+        ++accessAttempts_;
+    }
+}
+
+void TF38R5::ReLoadClick() {
+    guarded([this] { trans_.ReLoadClick(); });
+}
+
+void TF38R5::PageControl1Change() {
+    guarded([this] { trans_.PageControl1Change(); });
+}
+
+void TF38R5::SendTimerTimer() {
+    guarded([this] {
+        if (!link_.SendTimerTimer()) sendTimer_->stop();
+    });
+}
+
+void TF38R5::ReloadTimerTimer() {
+    reloadTimer_->stop();
+    ReLoadClick();
+}
+
+void TF38R5::Comm1CommReceive(int size) {
+    guarded([&] { link_.Comm1CommReceive(static_cast<std::uint16_t>(size)); });
+}
+
+// ----------------------------------------------------------- reply dispatch
+
+void TF38R5::Trans_end() {
+    Trans_end_common();
+    switch (pages_->currentIndex()) {
+    case kEasyPage:
+        easy_->Trans_end_easy();
+        break;
+    default:
+        break; // the other pages' acknowledgements come with their tabs
+    }
+    Trans_cstm_hidden();
+}
+
+void TF38R5::Trans_end_common() {
+    const cam::ReplyBuffer& reply = Reply();
+    if (reply[1] != cam::kAccepted || Tx()[1] != cam::kReadClass) return;
+    const std::uint8_t code = reply[2];
+    if (code == 0x0A || code == 0x0B)
+        ApplyRegister(reply[3], static_cast<std::uint16_t>(reply[4] << 8 | reply[5]));
+    easy_->DecodeRead();
+    adjust_->DecodeRead();
+}
+
+void TF38R5::Trans_cstm_hidden() {
+    adjust_->UpdatePresetButtons();
+}
+
+void TF38R5::ApplyRegister(int address, std::uint16_t value) {
+    Data(address) = value;
+    if (address == 0x01) {
+        const bool hi = value & 0x4000;
+        resolution_->setText(hi ? QStringLiteral("Hi-Resolution")
+                                : QStringLiteral("Lo-Resolution"));
+        hRange_ = hi ? 800 : 544;
+    } else if (address == 0x40) {
+        const bool pal = value & 0x0001;
+        tv_->setText(pal ? QStringLiteral("PAL") : QStringLiteral("NTSC"));
+        vRange_ = pal ? 312 : 136;
+        ntsc_ = !pal;
+        easy_->SetFixedShutterText(pal ? QStringLiteral("1/120") : QStringLiteral("1/100"));
+    }
+}
+
+// ---------------------------------------------------------- link effects
+
+void TF38R5::SetStatusText(int panel, const std::string& text) {
+    status_.at(static_cast<std::size_t>(panel))->setText(QString::fromStdString(text));
+}
+
+void TF38R5::SetBusyPointer(bool busy) {
+    if (busy == busyPointer_) return;
+    busyPointer_ = busy;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void TF38R5::SetPageControlEnabled(bool enabled) {
+    pages_->setEnabled(enabled);
+}
+
+void TF38R5::LinkMessage(const std::string& text, const std::string& caption,
+                         bool abortRetryIgnore) {
+    ShowMessage(QString::fromStdString(text), QString::fromStdString(caption),
+                abortRetryIgnore ? TButtons::AbortRetryIgnore : TButtons::OkCancel, this);
+}
+
+void TF38R5::Connected() {
+    trans_.ReLoadClick();
+}
+
+void TF38R5::ReplyReceived() {
+    trans_.AfterReply([this] { Trans_end(); });
+}
+
+void TF38R5::GiveUp() {
+    sendTimer_->stop();
+    ShowMessage(QStringLiteral(" Serial Port not connected "), QStringLiteral("Comm.ERR"),
+                TButtons::AbortRetryIgnore, this, [this] { ExitClick(); });
+}
+
+void TF38R5::SerialError(const std::string& message) {
+    ShowMessage(QString::fromStdString(message), QStringLiteral("38R5"), TButtons::Ok, this);
+}
+
+// ------------------------------------------------------- sequence effects
+
+void TF38R5::SetPanelsEnabled(bool enabled) {
+    for (QWidget* panel : panels_)
+        panel->setEnabled(enabled);
+}
+
+int TF38R5::ActivePage() const {
+    return pages_->currentIndex();
+}
+
+void TF38R5::SetOrderText(int count) {
+    order_->setText(QString::number(count));
+}
+
+void TF38R5::TransMessage(const std::string& text) {
+    ShowMessage(QString::fromStdString(text), QStringLiteral("38R5"), TButtons::OkCancel, this);
+}
+
+void TF38R5::RefreshPointer() {
+    // Setting the pointer to where it is makes the window system re-evaluate its shape.
+    const QPoint global = QCursor::pos();
+    if (rect().contains(mapFromGlobal(global))) QCursor::setPos(global);
+}
+
+void TF38R5::BeforeEasyLoad() {
+    easy_->EnableWhiteBalance();
+}

@@ -1,0 +1,142 @@
+#pragma once
+// TF38R5: the main window. It owns the serial port, the link, the load
+// sequences and the tabs, and shows the link traffic in its status bar.
+
+#include "link/link.h"
+#include "transactions/transactions.h"
+#include "ui/main/tab_context.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTabWidget;
+class QTimer;
+class TAdjustTab;
+class TEasyTab;
+
+class TF38R5 : public QMainWindow,
+               public TTabContext,
+               private cam::ILinkHost,
+               private cam::ITransHost {
+    Q_OBJECT
+  public:
+    static constexpr int kClientWidth = 740;
+    static constexpr int kClientHeight = 570;
+
+    // Takes the serial port `Comm1` and starts looking for the camera.
+    explicit TF38R5(std::unique_ptr<cam::IPort> comm, QWidget* parent = nullptr);
+    ~TF38R5() override; // closes the port
+
+    void SetSwitchWindow(QWidget* window) { switchWindow_ = window; }
+
+    // --- TTabContext
+    bool Trans_chk() const override { return trans_.Trans_chk(); }
+    bool SequenceRunning() const override { return trans_.SequenceStep() != 0; }
+    cam::TxFrame& Tx() override { return link_.Tx(); }
+    int StxCommand(int count) override;
+    const cam::ReplyBuffer& Reply() const override { return link_.Reply(); }
+    std::int32_t& Data(int index) override { return data_.at(static_cast<std::size_t>(index)); }
+    void ApplyRegister(int address, std::uint16_t value) override;
+
+    // --- state for the tabs and tests
+    cam::TLink& Link() { return link_; }
+    cam::TTransactions& Transactions() { return trans_; }
+    cam::IPort& Comm1() { return *comm_; }
+    QString StatusText(int panel) const;
+    bool BusyPointer() const { return busyPointer_; }
+    int HorizontalRange() const { return hRange_; }
+    int VerticalRange() const { return vRange_; }
+    bool Ntsc() const { return ntsc_; }
+    TEasyTab* EasyTab() const { return easy_; }
+    TAdjustTab* AdjustTab() const { return adjust_; }
+
+  public slots:
+    void ExitClick();
+    void Reset1Click();
+    void SW1Click();
+    void SW_push(std::uint8_t code);
+    void Panel1DblClick() {}
+    void pwlChange();
+    void ShowAccessField();
+    void ReLoadClick();
+    void PageControl1Change();
+    void SendTimerTimer();
+    void ReloadTimerTimer();
+    void Comm1CommReceive(int size);
+    void Trans_init1(unsigned step) { runSequence(0, step); }
+    void Trans_init2(unsigned step) { runSequence(1, step); }
+    void Trans_init3(unsigned step) { runSequence(2, step); }
+    void Trans_init4(unsigned step) { runSequence(3, step); }
+    void Trans_init5(unsigned step) { runSequence(4, step); }
+    void Trans_init6(unsigned step) { runSequence(5, step); }
+    void Trans_end();
+    void Trans_end_common();
+    void Trans_cstm_hidden();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void buildFrame();
+    void buildMenu();
+    void buildStatusBar();
+    void FormCreate();
+    void shutDown();
+    void guarded(const std::function<void()>& f);
+    void runSequence(int kind, unsigned step);
+    void showError(const std::exception& e);
+
+    // --- ILinkHost
+    void SetStatusText(int panel, const std::string& text) override;
+    void SetBusyPointer(bool busy) override;
+    void SetPageControlEnabled(bool enabled) override;
+    void SetCopyProgressMax() override {}
+    void LinkMessage(const std::string& text, const std::string& caption,
+                     bool abortRetryIgnore) override;
+    void Connected() override;
+    void ReplyReceived() override;
+    void ResetAcknowledged() override {}
+    void GiveUp() override;
+    void SerialError(const std::string& message) override;
+
+    // --- ITransHost
+    void SetPanelsEnabled(bool enabled) override;
+    int ActivePage() const override;
+    void SetOrderText(int count) override;
+    void TransMessage(const std::string& text) override;
+    void RefreshPointer() override;
+    void BeforeEasyLoad() override;
+
+    std::unique_ptr<cam::IPort> comm_;
+    cam::TLink link_;
+    cam::TTransactions trans_;
+    std::array<std::int32_t, 2048> data_{};
+    int hRange_ = 1;
+    int vRange_ = 1;
+    bool ntsc_ = false;
+    bool busyPointer_ = false;
+    bool shutDown_ = false;
+    int accessAttempts_ = 0;
+
+    QTimer* sendTimer_ = nullptr;
+    QTimer* reloadTimer_ = nullptr;
+    QLabel* title_ = nullptr;
+    QLabel* tv_ = nullptr;
+    QLabel* resolution_ = nullptr;
+    QLabel* order_ = nullptr;
+    QLineEdit* pwl_ = nullptr;
+    QTabWidget* pages_ = nullptr;
+    std::array<QWidget*, 6> panels_{}; // Panel3, Panel2, Panel6, Panel7, Panel4, Panel5
+    std::array<QLabel*, 4> status_{};
+    TEasyTab* easy_ = nullptr;
+    TAdjustTab* adjust_ = nullptr;
+    QWidget* switchWindow_ = nullptr;
+};
