@@ -1,0 +1,371 @@
+#include "comm/comm.h"
+
+#include "comm/line_settings.h"
+#include "comm/port_map.h"
+
+#include <QMetaObject>
+#include <QTimer>
+#include <QtGlobal>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <poll.h>
+#include <stdexcept>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace cam {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Milliseconds left until `deadline`, at least 0.
+int remaining_ms(Clock::time_point deadline) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return left > 0 ? static_cast<int>(left) : 0;
+}
+
+enum class Wait { Ready, TimedOut, HungUp };
+
+// Waits until fd is ready for `events` or the time is up. A poll() failure
+// counts as ready: the next transfer call reports the error.
+Wait wait_ready(int fd, short events, int timeout_ms) {
+    for (;;) {
+        pollfd p{fd, events, 0};
+        const int r = ::poll(&p, 1, timeout_ms);
+        if (r > 0) return (p.revents & (POLLHUP | POLLERR | POLLNVAL)) ? Wait::HungUp : Wait::Ready;
+        if (r == 0) return Wait::TimedOut;
+        if (errno != EINTR) return Wait::Ready;
+    }
+}
+
+bool no_modem_lines(int error) {
+    return error == ENOTTY || error == EINVAL;
+}
+
+} // namespace
+
+TComm::TComm(QObject* parent) : QObject(parent), break_timer_(new QTimer(this)) {
+    break_timer_->setObjectName("BreakTimer");
+    break_timer_->setSingleShot(true);
+    break_timer_->setInterval(kBreakMs);
+    connect(break_timer_, &QTimer::timeout, this, &TComm::BreakTimerTimer);
+}
+
+TComm::~TComm() {
+    Close();
+}
+
+void TComm::Open() {
+    if (IsOpen()) return;
+
+    const std::string path = PortDevicePath(port_);
+    if (path.empty()) throw ECommOpenError(-1);
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) throw ECommOpenError(-1);
+    const auto fail = [fd](int code) {
+        ::close(fd);
+        throw ECommOpenError(code);
+    };
+
+    // Exclusive: the lock keeps out every other opener that locks too (our
+    // own second instance, another process), also one with CAP_SYS_ADMIN,
+    // which TIOCEXCL does not stop; TIOCEXCL keeps out plain openers that
+    // come after it. TIOCEXCL alone would leave a window between open() and
+    // the ioctl.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) fail(-1);
+    termios line{};
+    if (::tcgetattr(fd, &line) != 0) // not a terminal
+        fail(-1);
+    if (::ioctl(fd, TIOCEXCL) != 0) fail(-1);
+
+    // Queue sizes: nothing reaches the driver (see InQueueSize in comm.h).
+    // Purge both directions.
+    ::tcflush(fd, TCIOFLUSH);
+    // Raw 8-bit line; VMIN = VTIME = 0 so the driver never blocks, the
+    // 1000 ms read and write time-outs are poll() deadlines in Read/Write.
+    make_raw_line(line);
+    ::tcsetattr(fd, TCSANOW, &line);
+
+    fd_ = fd;
+    int lines = 0;
+    modem_lines_ = ::ioctl(fd, TIOCMGET, &lines) == 0 || !no_modem_lines(errno);
+    ApplyAllLineSettings();
+
+    ++session_;
+    try {
+        watch_ = std::make_unique<TCommWatch>(this, fd, session_, event_mask_);
+    } catch (const std::exception&) {
+        fd_ = -1;
+        fail(-2);
+    }
+    SetModemLine(TIOCM_DTR, true);
+}
+
+void TComm::Close() {
+    if (!IsOpen()) return;
+    // The watcher leaves its wait and is joined before anything is released;
+    // notifications it posted and that are not delivered yet carry the old
+    // session and are dropped by WatchNotified.
+    watch_->Stop();
+    watch_.reset();
+    if (break_active_) BreakTimerTimer();
+    SetModemLine(TIOCM_DTR, false);
+    ::tcflush(fd_, TCIOFLUSH);
+    // Closing the last descriptor also drops the exclusive flag and the lock.
+    ::ioctl(fd_, TIOCNXCL);
+    const int fd = fd_;
+    fd_ = -1;
+    ::close(fd);
+}
+
+void TComm::ApplyLine(const std::function<void(::termios&)>& change) {
+    if (!IsOpen()) return;
+    termios line{};
+    if (::tcgetattr(fd_, &line) != 0) return;
+    change(line);
+    ::tcsetattr(fd_, TCSANOW, &line);
+}
+
+void TComm::ApplyAllLineSettings() {
+    // Rate, data bits, parity, stop bits, flow control; the XOFF/XON limits
+    // have no driver counterpart; the event mask goes to the watcher.
+    ApplyLine([this](termios& t) {
+        set_line_rate(t, effective_rate(baud_rate_, baud_rate_user_defined_));
+    });
+    ApplyLine([this](termios& t) { set_line_byte_size(t, byte_size_); });
+    ApplyLine([this](termios& t) { set_line_parity(t, parity_); });
+    ApplyLine([this](termios& t) { set_line_stop_bits(t, stop_bits_); });
+    ApplyLine([this](termios& t) { set_line_flow_control(t, flow_); });
+    HoldRts();
+}
+
+void TComm::HoldRts() {
+    if (!flow_.Has(cfcRtsCts)) SetModemLine(TIOCM_RTS, true);
+}
+
+void TComm::SetModemLine(int line, bool on) {
+    if (!IsOpen() || !modem_lines_) return;
+    ::ioctl(fd_, on ? TIOCMBIS : TIOCMBIC, &line);
+}
+
+void TComm::SetBaudRate(std::int32_t rate) {
+    baud_rate_ = rate;
+    ApplyLine([this](termios& t) {
+        set_line_rate(t, effective_rate(baud_rate_, baud_rate_user_defined_));
+    });
+}
+
+void TComm::SetBaudRateUserDefined(std::uint16_t rate) {
+    baud_rate_user_defined_ = rate;
+    ApplyLine([this](termios& t) {
+        set_line_rate(t, effective_rate(baud_rate_, baud_rate_user_defined_));
+    });
+}
+
+void TComm::SetParityBits(TCommParityBits parity) {
+    parity_ = parity;
+    ApplyLine([this](termios& t) { set_line_parity(t, parity_); });
+}
+
+void TComm::SetByteSize(TCommByteSize size) {
+    byte_size_ = size;
+    ApplyLine([this](termios& t) { set_line_byte_size(t, byte_size_); });
+}
+
+void TComm::SetStopBits(TCommStopBits stop) {
+    stop_bits_ = stop;
+    ApplyLine([this](termios& t) { set_line_stop_bits(t, stop_bits_); });
+}
+
+void TComm::SetFlowControls(TCommFlowControls flow) {
+    flow_ = flow;
+    ApplyLine([this](termios& t) { set_line_flow_control(t, flow_); });
+    HoldRts();
+}
+
+void TComm::SetEventMask(TCommEventMask mask) {
+    event_mask_ = mask;
+    if (watch_) watch_->SetEventMask(mask);
+}
+
+std::uint16_t TComm::XoffLimit() const {
+    return xoff_limit(in_queue_size_, receive_notify_size_);
+}
+
+std::uint16_t TComm::XonLimit() const {
+    return xon_limit(send_notify_size_);
+}
+
+void TComm::Write(const void* buffer, std::uint32_t count) {
+    if (!IsOpen()) throw ECommError(kCommNotOpenText);
+    if (count > out_queue_size_) throw ECommError(kCommTooLongText);
+
+    const auto* bytes = static_cast<const std::uint8_t*>(buffer);
+    const auto deadline = Clock::now() + std::chrono::milliseconds(kWriteTimeoutMs);
+    std::uint32_t sent = 0;
+    while (sent < count) {
+        const ssize_t n = ::write(fd_, bytes + sent, count - sent);
+        if (n > 0) {
+            sent += static_cast<std::uint32_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno != EAGAIN) throw ECommReadWriteError(errno);
+        const int left = remaining_ms(deadline);
+        if (left == 0) break; // write time-out (e.g. CTS held low): the rest is dropped
+        wait_ready(fd_, POLLOUT, left);
+    }
+    if (sent > 0 && event_mask_.Has(evTxempty) && watch_) watch_->ArmTransmit();
+}
+
+std::uint32_t TComm::Read(void* buffer, std::uint32_t count) {
+    if (!IsOpen()) throw ECommError(kCommNotOpenText);
+
+    auto* bytes = static_cast<std::uint8_t*>(buffer);
+    const auto deadline = Clock::now() + std::chrono::milliseconds(kReadTimeoutMs);
+    std::uint32_t got = 0;
+    int error = 0;
+    while (got < count) {
+        // With VMIN = VTIME = 0 an empty queue reads as 0 bytes (or EAGAIN).
+        const ssize_t n = ::read(fd_, bytes + got, count - got);
+        if (n > 0) {
+            got += static_cast<std::uint32_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno != EAGAIN) {
+            error = errno;
+            break;
+        }
+        const int left = remaining_ms(deadline);
+        if (left == 0) break;
+        if (wait_ready(fd_, POLLIN, left) == Wait::HungUp) {
+            // A hung-up terminal reads as end of file; say so.
+            error = EIO;
+            break;
+        }
+    }
+    bytes_read_.fetch_add(got);
+    // Bytes already read are returned; the error shows again on the next call.
+    if (error != 0 && got == 0) throw ECommReadWriteError(error);
+    return got;
+}
+
+void TComm::SendString(std::string_view text) {
+    Write(text.data(), static_cast<std::uint32_t>(text.size()));
+}
+
+void TComm::SendBreak() {
+    if (!IsOpen()) throw ECommReadWriteError(EBADF);
+    if (::ioctl(fd_, TIOCSBRK) != 0) throw ECommReadWriteError(errno);
+    break_active_ = true;
+    break_timer_->start(); // a second SendBreak restarts the 500 ms
+}
+
+void TComm::BreakTimerTimer() {
+    break_timer_->stop();
+    if (!break_active_) return;
+    break_active_ = false;
+    if (IsOpen()) ::ioctl(fd_, TIOCCBRK);
+}
+
+bool TComm::DsrState() const {
+    if (!IsOpen()) return false;
+    int lines = 0;
+    if (::ioctl(fd_, TIOCMGET, &lines) == 0) return (lines & TIOCM_DSR) != 0;
+    return no_modem_lines(errno);
+}
+
+int TComm::BytesWaiting() const {
+    int n = 0;
+    if (!IsOpen() || ::ioctl(fd_, FIONREAD, &n) != 0) return 0;
+    return n;
+}
+
+void TComm::DoCommReceive() {
+    if (!IsOpen() || !OnCommReceive) return;
+    const int n = BytesWaiting();
+    // The line discipline holds at most 4096 bytes; a count that did not fit
+    // in 16 bits would be reported as the largest one rather than wrapped.
+    if (n > 0) OnCommReceive(static_cast<std::uint16_t>(std::min(n, 0xFFFF)));
+}
+
+void TComm::DoCommTransmit() {
+    if (!IsOpen() || !OnCommTransmit) return;
+    int queued = 0;
+    if (::ioctl(fd_, TIOCOUTQ, &queued) != 0) queued = 0;
+    OnCommTransmit(static_cast<std::uint16_t>(std::clamp(queued, 0, 0xFFFF)));
+}
+
+void TComm::DoCommEvent(TCommEventMask system_events) {
+    if (!IsOpen() || !OnCommEvent) return;
+    constexpr TCommEventMask passed{evBreak, evCts, evDsr, evErr, evRing, evRlsd, evRxflag};
+    OnCommEvent(system_events & passed);
+}
+
+void TComm::WatchNotified(std::uint64_t session, TCommWatch::Kind kind, TCommEventMask events) {
+    if (!watch_ || session != session_) return; // posted for an opening that has ended
+    try {
+        switch (kind) {
+        case TCommWatch::Kind::Receive:
+            HandleReceive(session);
+            return;
+        case TCommWatch::Kind::Transmit:
+            DoCommTransmit();
+            return;
+        case TCommWatch::Kind::Event:
+            DoCommEvent(events);
+            return;
+        }
+    } catch (const std::exception& error) {
+        ReportHandlerException(error);
+    } catch (...) {
+        ReportHandlerException(std::runtime_error("unknown exception in a serial port handler"));
+    }
+}
+
+void TComm::HandleReceive(std::uint64_t session) {
+    const std::int64_t before = BytesWaiting();
+    const std::uint64_t read_before = bytes_read_.load();
+    try {
+        DoCommReceive();
+    } catch (...) {
+        // Re-arm the watcher first, then report.
+        if (watch_ && session == session_)
+            watch_->Rearm(static_cast<std::uint32_t>(BytesWaiting()));
+        throw;
+    }
+    if (!watch_ || session != session_)
+        return; // the handler closed the port (and perhaps opened it again)
+
+    const std::int64_t left = BytesWaiting();
+    const auto consumed = static_cast<std::int64_t>(bytes_read_.load() - read_before);
+    const std::int64_t reported = std::max<std::int64_t>(0, before - consumed);
+    if (left > reported) {
+        // Bytes came while the handler ran: they get the next notification.
+        QMetaObject::invokeMethod(
+            this, [this, session] { WatchNotified(session, TCommWatch::Kind::Receive, {}); },
+            Qt::QueuedConnection);
+        return;
+    }
+    watch_->Rearm(static_cast<std::uint32_t>(std::max<std::int64_t>(left, 0)));
+}
+
+void TComm::ReportHandlerException(const std::exception& error) {
+    if (OnHandlerException) {
+        try {
+            OnHandlerException(error);
+        } catch (...) {
+        }
+        return;
+    }
+    qWarning("%s", error.what());
+}
+
+} // namespace cam
