@@ -61,8 +61,9 @@ char32_t title_char_of_byte(std::uint8_t byte) {
 }
 
 char32_t title_char(std::uint16_t code) {
+    // Compared as plain numbers: 0xFFFF is not the table's "no code" (-1).
     for (int x = 0; x < 256; ++x)
-        if (kTable[static_cast<std::size_t>(x)] == static_cast<std::int16_t>(code))
+        if (kTable[static_cast<std::size_t>(x)] == static_cast<int>(code))
             return title_char_of_byte(static_cast<std::uint8_t>(x));
     return U' ';
 }

@@ -19,6 +19,7 @@ void TLevelControl::change() {
 }
 
 void TLevelControl::tick() {
+    if (!timer_->isActive()) return; // only an armed timer ticks
     if (wait_ == Wait::TransChk && !context_.Trans_chk()) return;
     timer_->stop();
     send_();

@@ -1,0 +1,325 @@
+// The Easy tab's controls and their places: four columns in about 730 x 480
+// pixels. Controls that the form puts directly on the panel (the white-balance
+// bars, the exposure bars, the phase bar and level...) sit in the columns'
+// layouts, so their parent stays the panel itself.
+
+#include "ui/main/easy_tab.h"
+
+#include "ui/widgets/hex_field.h"
+#include "ui/widgets/radio_group.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kColumnSpacing = 6;
+
+QSlider* makeBar(QWidget* parent, const char* name, int minimum, int maximum) {
+    auto* bar = new QSlider(Qt::Horizontal, parent);
+    bar->setObjectName(QLatin1String(name));
+    bar->setRange(minimum, maximum);
+    bar->setTickPosition(QSlider::TicksBelow);
+    bar->setTickInterval(1);
+    bar->setPageStep(1);
+    return bar;
+}
+
+// Buttons are as wide as their caption needs, not the style's minimum.
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setFixedWidth(button->fontMetrics().horizontalAdvance(caption) + 24);
+    return button;
+}
+
+QLabel* makeLabel(QWidget* parent, const QString& caption, int width = 0) {
+    auto* label = new QLabel(caption, parent);
+    if (width > 0) label->setFixedWidth(width);
+    return label;
+}
+
+// A row "caption  bar" (optionally "  suffix") inside a grid.
+void addBarRow(QGridLayout* grid, int row, QLabel* label, QSlider* bar, QLabel* suffix = nullptr) {
+    grid->addWidget(label, row, 0);
+    grid->addWidget(bar, row, 1);
+    if (suffix) grid->addWidget(suffix, row, 2);
+}
+
+QGroupBox* makeGroup(QWidget* parent, const char* name, const QString& caption) {
+    auto* box = new QGroupBox(caption, parent);
+    box->setObjectName(QLatin1String(name));
+    return box;
+}
+
+// Group boxes are packed tighter than the style's default.
+template <class L> L* compact(L* layout) {
+    layout->setContentsMargins(6, 2, 6, 4);
+    layout->setSpacing(3);
+    return layout;
+}
+
+} // namespace
+
+TEasyTab::TEasyTab(TTabContext& context, QWidget* parent) : QWidget(parent), context_(context) {
+    setObjectName(QStringLiteral("Panel4"));
+    buildControls();
+    buildLevelControls();
+    connectHandlers();
+}
+
+void TEasyTab::buildControls() {
+    auto* columns = new QHBoxLayout(this);
+    columns->setContentsMargins(4, 4, 4, 4);
+    columns->setSpacing(kColumnSpacing);
+    columns->addLayout(buildMarkColumn(), 0);
+    columns->addLayout(buildExposureColumn(), 0);
+    columns->addLayout(buildModeColumn(), 0);
+    columns->addLayout(buildBlcColumn(), 0);
+}
+
+// Mark, title, picture reversal, Posi/Nega and Select.
+QLayout* TEasyTab::buildMarkColumn() {
+    auto* layout = new QVBoxLayout;
+
+    auto* markBox = makeGroup(this, "GroupBox1", QStringLiteral("Mark"));
+    auto* markLayout = compact(new QGridLayout(markBox));
+    markGroup_ = new TRadioGroup(QStringLiteral("Mark"), QString(),
+                                 {QStringLiteral("OFF"), QStringLiteral("ON")}, markBox, 2);
+    markGroup_->setFlat(true);
+    markUp_ = makeButton(markBox, "Mark_up", QStringLiteral("up"));
+    markDown_ = makeButton(markBox, "Mark_down", QStringLiteral("down"));
+    markLeft_ = makeButton(markBox, "Mark_left", QStringLiteral("left"));
+    markRight_ = makeButton(markBox, "Mark_right", QStringLiteral("right"));
+    markLayout->addWidget(markGroup_, 0, 0, 1, 3);
+    markLayout->addWidget(markUp_, 1, 1);
+    markLayout->addWidget(markLeft_, 2, 0);
+    markLayout->addWidget(markRight_, 2, 2);
+    markLayout->addWidget(markDown_, 3, 1);
+    layout->addWidget(markBox);
+
+    auto* titleBox = makeGroup(this, "TitleBox", QStringLiteral("Title"));
+    auto* titleLayout = compact(new QGridLayout(titleBox));
+    cName_ = new QLineEdit(titleBox);
+    cName_->setObjectName(QStringLiteral("CName"));
+    cName_->setMaxLength(20);
+    ctitlepos_ = new QComboBox(titleBox);
+    ctitlepos_->setObjectName(QStringLiteral("Ctitlepos"));
+    ctitlepos_->addItems({QStringLiteral("Up"), QStringLiteral("Down")});
+    setTitle_ = makeButton(titleBox, "SetTitle", QStringLiteral("Set"));
+    titleLayout->addWidget(cName_, 0, 0, 1, 2);
+    titleLayout->addWidget(ctitlepos_, 1, 0);
+    titleLayout->addWidget(setTitle_, 1, 1);
+    layout->addWidget(titleBox);
+
+    auto* revBox = makeGroup(this, "RevBox", QStringLiteral("Rev"));
+    auto* revLayout = compact(new QHBoxLayout(revBox));
+    hRev_ = new QCheckBox(QStringLiteral("HRev"), revBox);
+    hRev_->setObjectName(QStringLiteral("HRev"));
+    vRev_ = new QCheckBox(QStringLiteral("VRev"), revBox);
+    vRev_->setObjectName(QStringLiteral("VRev"));
+    revSet_ = makeButton(revBox, "RevSet", QStringLiteral("Save"));
+    revLayout->addWidget(hRev_);
+    revLayout->addWidget(vRev_);
+    revLayout->addWidget(revSet_);
+    layout->addWidget(revBox);
+
+    posiNega_ = new TRadioGroup(QStringLiteral("PosiNega"), QStringLiteral("Posi / Nega"),
+                                {QStringLiteral("Posi"), QStringLiteral("Nega")}, this, 2);
+    select_ = new TRadioGroup(QStringLiteral("Select"), QStringLiteral("Select"),
+                              {QStringLiteral("Field"), QStringLiteral("Frame")}, this, 2);
+    layout->addWidget(posiNega_);
+    layout->addWidget(select_);
+    layout->addStretch(1);
+    return layout;
+}
+
+// White balance, gains, AGC / Sens, APC and phase.
+QLayout* TEasyTab::buildExposureColumn() {
+    auto* layout = new QVBoxLayout;
+
+    auto* wbRow = new QHBoxLayout;
+    wbSelect_ = new TRadioGroup(QStringLiteral("wb_select"), QStringLiteral("WB"),
+                                {QStringLiteral("ATW"), QStringLiteral("AWB")}, this, 2);
+    awb_ = makeButton(this, "AWB", QStringLiteral("Enter"));
+    wbRow->addWidget(wbSelect_, 1);
+    wbRow->addWidget(awb_, 0, Qt::AlignBottom);
+    layout->addLayout(wbRow);
+
+    auto* wbBars = new QGridLayout;
+    atwBar_ = makeBar(this, "ATWBar", 0, 8);
+    awbBar_ = makeBar(this, "AWBBar", 0, 8);
+    addBarRow(wbBars, 0, makeLabel(this, QStringLiteral("ATW"), 44), atwBar_);
+    addBarRow(wbBars, 1, makeLabel(this, QStringLiteral("AWB"), 44), awbBar_);
+    layout->addLayout(wbBars);
+
+    wbGroup_ = makeGroup(this, "WB", QStringLiteral("Gain"));
+    auto* gainLayout = compact(new QGridLayout(wbGroup_));
+    rGain_ = makeBar(wbGroup_, "Rgain", 0, 8);
+    bGain_ = makeBar(wbGroup_, "BGain", 0, 8);
+    addBarRow(gainLayout, 0, makeLabel(wbGroup_, QStringLiteral("R-Y"), 40), rGain_);
+    addBarRow(gainLayout, 1, makeLabel(wbGroup_, QStringLiteral("B-Y"), 40), bGain_);
+    layout->addWidget(wbGroup_);
+
+    auto* agcBox = makeGroup(this, "AGC", QStringLiteral("AGC / Sens"));
+    auto* agcLayout = compact(new QGridLayout(agcBox));
+    agcBar_ = makeBar(agcBox, "AGCBar", 0, 8);
+    sensBar_ = makeBar(agcBox, "SENSBar", 0, 8);
+    addBarRow(agcLayout, 0, makeLabel(agcBox, QStringLiteral("AGC"), 40), agcBar_,
+              makeLabel(agcBox, QStringLiteral("Auto")));
+    addBarRow(agcLayout, 1, makeLabel(agcBox, QStringLiteral("Sens"), 40), sensBar_,
+              makeLabel(agcBox, QStringLiteral("Auto")));
+    layout->addWidget(agcBox);
+
+    auto* apcBox = makeGroup(this, "APC", QStringLiteral("APC"));
+    auto* apcLayout = compact(new QGridLayout(apcBox));
+    hGainBar_ = makeBar(apcBox, "HGainBar", 0, 12);
+    vGainBar_ = makeBar(apcBox, "VGainBar", 0, 12);
+    addBarRow(apcLayout, 0, makeLabel(apcBox, QStringLiteral("H-GAIN"), 52), hGainBar_);
+    addBarRow(apcLayout, 1, makeLabel(apcBox, QStringLiteral("V-GAIN"), 52), vGainBar_);
+    layout->addWidget(apcBox);
+
+    auto* phaseRow = new QHBoxLayout;
+    sync_ = new TRadioGroup(QStringLiteral("Sync"), QStringLiteral("Phase"),
+                            {QStringLiteral("OFF"), QStringLiteral("ON")}, this, 2);
+    phaseLevel_ = new THexField(QStringLiteral("PhaseLevel"), 4, this);
+    phaseLevel_->setFixedWidth(52);
+    phaseRow->addWidget(sync_, 1);
+    phaseRow->addWidget(phaseLevel_, 0, Qt::AlignBottom);
+    layout->addLayout(phaseRow);
+    phaseBar_ = makeBar(this, "PhaseBar", 0, 0);
+    phaseBar_->setTickPosition(QSlider::NoTicks);
+    layout->addWidget(phaseBar_);
+    layout->addStretch(1);
+    return layout;
+}
+
+// The exposure pairs PEAK/BLC and ALC/AES with their bars, Freeze, Initial
+// and Preset.
+QLayout* TEasyTab::buildModeColumn() {
+    auto* layout = new QVBoxLayout;
+    const QStringList offOn = {QStringLiteral("OFF"), QStringLiteral("ON")};
+    const QStringList autoFix = {QStringLiteral("AUTO"), QStringLiteral("FIX")};
+
+    peak_ = new TRadioGroup(QStringLiteral("PEAK"), QStringLiteral("PEAK"), offOn, this, 2);
+    peakOnBar_ = makeBar(this, "PeakOnBar", 0, 8);
+    layout->addWidget(peak_);
+    layout->addWidget(peakOnBar_);
+
+    alc_ = new TRadioGroup(QStringLiteral("ALC"), QStringLiteral("ALC"), autoFix, this, 2);
+    alcAutoBar_ = makeBar(this, "ALCAutoBar", 0, 8);
+    alcFixBar_ = makeBar(this, "ALCFixBar", 0, 8);
+    auto* alcBars = new QGridLayout;
+    addBarRow(alcBars, 0, makeLabel(this, QStringLiteral("AUTO"), 36), alcAutoBar_);
+    addBarRow(alcBars, 1, makeLabel(this, QStringLiteral("FIX"), 36), alcFixBar_);
+    layout->addWidget(alc_);
+    layout->addLayout(alcBars);
+
+    aes_ = new TRadioGroup(QStringLiteral("AES"), QStringLiteral("AES"), autoFix, this, 2);
+    aesAutoBar_ = makeBar(this, "AESAutoBar", 0, 8);
+    aesFixBox_ = new QComboBox(this);
+    aesFixBox_->setObjectName(QStringLiteral("AESFixBox"));
+    aesFixBox_->addItems({QStringLiteral("OFF"), QStringLiteral("1/100 or 1/120"),
+                          QStringLiteral("1/250"), QStringLiteral("1/500"),
+                          QStringLiteral("1/1000"), QStringLiteral("1/2000"),
+                          QStringLiteral("1/4000"), QStringLiteral("1/10000")});
+    aesFixBox_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    auto* aesBars = new QGridLayout;
+    addBarRow(aesBars, 0, makeLabel(this, QStringLiteral("AUTO"), 36), aesAutoBar_);
+    aesBars->addWidget(makeLabel(this, QStringLiteral("FIX"), 36), 1, 0);
+    aesBars->addWidget(aesFixBox_, 1, 1);
+    layout->addWidget(aes_);
+    layout->addLayout(aesBars);
+
+    freeze_ = new TRadioGroup(QStringLiteral("Freeze"), QStringLiteral("Freeze"), offOn, this, 2);
+    initial_ =
+        new TRadioGroup(QStringLiteral("Initial"), QStringLiteral("Initial"), offOn, this, 2);
+    layout->addWidget(freeze_);
+    layout->addWidget(initial_);
+
+    auto* presetRow = new QHBoxLayout;
+    preset_ = new TRadioGroup(QStringLiteral("Preset"), QStringLiteral("Preset"), offOn, this, 2);
+    presetSet_ = makeButton(this, "PresetSet", QStringLiteral("Enter"));
+    presetRow->addWidget(preset_, 1);
+    presetRow->addWidget(presetSet_, 0, Qt::AlignBottom);
+    layout->addLayout(presetRow);
+    layout->addStretch(1);
+    return layout;
+}
+
+// BLC with its 8 x 6 area grid, and the place of the lens group.
+QLayout* TEasyTab::buildBlcColumn() {
+    auto* layout = new QVBoxLayout;
+
+    auto* blcBox = makeGroup(this, "GroupBox5", QStringLiteral("BLC"));
+    auto* blcLayout = compact(new QGridLayout(blcBox));
+    blc_ = new TRadioGroup(QStringLiteral("BLC"), QStringLiteral("Select"),
+                           {QStringLiteral("OFF"), QStringLiteral("ON")}, blcBox, 2);
+    auto* panel = new QFrame(blcBox);
+    panel->setObjectName(QStringLiteral("BLCPanel"));
+    panel->setFrameShape(QFrame::StyledPanel);
+    auto* grid = new QGridLayout(panel);
+    grid->setContentsMargins(3, 3, 3, 3);
+    grid->setHorizontalSpacing(0);
+    grid->setVerticalSpacing(0);
+    for (int k = 0; k < 48; ++k) {
+        auto* box = new QCheckBox(panel);
+        box->setObjectName(QStringLiteral("BLCCheck%1").arg(k + 1, 2, 10, QLatin1Char('0')));
+        grid->addWidget(box, k / 8, k % 8);
+        blcChecks_[static_cast<std::size_t>(k)] = box;
+    }
+    blcSensBar_ = makeBar(blcBox, "BLCSensBar", 0, 7);
+    blcLayout->addWidget(blc_, 0, 0, 1, 2);
+    blcLayout->addWidget(makeLabel(blcBox, QStringLiteral("Area")), 1, 0, 1, 2);
+    blcLayout->addWidget(panel, 2, 0, 1, 2, Qt::AlignHCenter);
+    blcLayout->addWidget(makeLabel(blcBox, QStringLiteral("Sens")), 3, 0);
+    blcLayout->addWidget(blcSensBar_, 3, 1);
+    layout->addWidget(blcBox);
+
+    lensGroup_ = makeGroup(this, "GroupBox13", QStringLiteral("Lens Control"));
+    auto* lensLayout = compact(new QVBoxLayout(lensGroup_));
+    auto* pending = makeLabel(lensGroup_, QStringLiteral("lens control: not yet available"));
+    pending->setEnabled(false);
+    pending->setWordWrap(true);
+    lensLayout->addWidget(pending);
+    auto* lensRow = new QVBoxLayout;
+    pushSW_ = new TRadioGroup(QStringLiteral("PushSW"), QStringLiteral("Push SW"),
+                              {QStringLiteral("Alarm"), QStringLiteral("Freeze")}, lensGroup_, 2);
+    auto* alarmBox = makeGroup(lensGroup_, "AlarmBox", QStringLiteral("Alarm"));
+    auto* alarmLayout = compact(new QHBoxLayout(alarmBox));
+    alarmNo_ = new QLineEdit(alarmBox);
+    alarmNo_->setObjectName(QStringLiteral("AlarmNo"));
+    alarmNo_->setMaxLength(2);
+    alarmNo_->setFixedWidth(36);
+    alarmSpin_ = new QWidget(alarmBox);
+    alarmSpin_->setObjectName(QStringLiteral("AlarmSpinButton"));
+    auto* spinLayout = new QVBoxLayout(alarmSpin_);
+    spinLayout->setContentsMargins(0, 0, 0, 0);
+    spinLayout->setSpacing(0);
+    for (auto [name, arrow] : {std::pair{"AlarmSpinButtonUp", Qt::UpArrow},
+                               std::pair{"AlarmSpinButtonDown", Qt::DownArrow}}) {
+        auto* button = new QToolButton(alarmSpin_);
+        button->setObjectName(QLatin1String(name));
+        button->setArrowType(arrow);
+        button->setFixedSize(20, 12);
+        spinLayout->addWidget(button);
+    }
+    alarmLayout->addWidget(alarmNo_);
+    alarmLayout->addWidget(alarmSpin_);
+    alarmLayout->addStretch(1);
+    lensRow->addWidget(pushSW_);
+    lensRow->addWidget(alarmBox);
+    lensLayout->addLayout(lensRow);
+    lensLayout->addStretch(1);
+    layout->addWidget(lensGroup_, 1);
+    return layout;
+}

@@ -1,0 +1,241 @@
+#pragma once
+// The "Easy" tab (panel Panel4): the camera's everyday functions. Switches
+// and mode groups send their command when clicked, level bars and the BLC
+// area grid send through debounce timers, and the replies to the Easy load
+// sequence and to single reads are shown here. The "Lens Control" group
+// holds only the push-switch function and the alarm number for now.
+//
+// Handlers are public slots named after their control and event so that the
+// main window and the tests can call them by name. The 48 BLC area boxes
+// (BLCCheck01 .. BLCCheck48) do the same thing, so they share one handler,
+// BLCCheckClick, which every box runs on each change; there are no per-box
+// handler names.
+
+#include "transactions/mark.h"
+
+#include <QWidget>
+
+#include <array>
+#include <cstdint>
+#include <initializer_list>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLayout;
+class QLineEdit;
+class QPushButton;
+class QSlider;
+class TLevelControl;
+class THexField;
+class TRadioGroup;
+class TTabContext;
+
+class TEasyTab : public QWidget {
+    Q_OBJECT
+  public:
+    explicit TEasyTab(TTabContext& context, QWidget* parent = nullptr);
+
+    // The Easy share of the common reply decoder; the main window calls it
+    // only for accepted replies (byte 1 = 0xA0) to read commands.
+    void DecodeRead();
+    // Replaces item 1 of AESFixBox with the fixed-shutter text of the TV system.
+    void SetFixedShutterText(const QString& text);
+    // Before the Easy load: the white-balance controls are usable again until
+    // the EEPROM lock word says otherwise.
+    void EnableWhiteBalance();
+
+    const cam::MarkPosition& Mark() const { return mark_; }
+
+  public slots:
+    // Acknowledgements and replies while the Easy tab is the active page.
+    void Trans_end_easy();
+
+    // Switches, title and mark.
+    void MarkClick();
+    void Mark_upClick();
+    void Mark_downClick();
+    void Mark_leftClick();
+    void Mark_rightClick();
+    void HRevClick();
+    void VRevClick();
+    void RevSetClick();
+    void PosiNegaClick();
+    void FreezeClick();
+    void SelectClick();
+    void InitialClick();
+    void PresetClick();
+    void PresetSetClick();
+    void SyncClick();
+    void PhaseLevelChange();
+    void wb_selectClick();
+    void AWBClick();
+    void BLCClick();
+    void PEAKClick();
+    void ALCClick();
+    void AESClick();
+    void AESFixBoxChange();
+    void CtitleposChange();
+    void SetTitleClick();
+
+    // Alarm number and push-switch function (part of the lens group).
+    void PushSWClick();
+    void AlarmNoChange();
+    void AlarmSpinButtonDownClick();
+    void AlarmSpinButtonUpClick();
+
+    // Debounced level controls: the change handler arms the timer, the timer
+    // handler sends.
+    void AGCBarChange();
+    void AGCTimerTimer();
+    void SENSBarChange();
+    void SENSTimerTimer();
+    void RgainChange();
+    void RTimerTimer();
+    void BGainChange();
+    void BTimerTimer();
+    void ATWBarChange();
+    void ATWBarTimerTimer();
+    void AWBBarChange();
+    void AWBBarTimerTimer();
+    void HGainBarChange();
+    void HGainTimerTimer();
+    void VGainBarChange();
+    void VGainTimerTimer();
+    void PeakOnBarChange();
+    void PeakOnTimerTimer();
+    void ALCAutoBarChange();
+    void ALCAutoTimerTimer();
+    void ALCFixBarChange();
+    void ALCFixTimerTimer();
+    void AESAutoBarChange();
+    void AESAutoTimerTimer();
+    void BLCSensBarChange();
+    void BLCSensTimerTimer();
+    void BLCCheckClick(); // every one of BLCCheck01 .. BLCCheck48
+    void BLCAreaTimerTimer();
+    void PhaseBarChange();
+    void PhaseTimerTimer();
+
+  private:
+    enum class LensLayout { Reply, Status };
+
+    // Layout (easy_layout.cpp).
+    void buildControls();
+    void buildLevelControls();
+    void connectHandlers();
+    QLayout* buildMarkColumn();
+    QLayout* buildExposureColumn();
+    QLayout* buildModeColumn();
+    QLayout* buildBlcColumn();
+
+    // Decoding helpers (easy_decode.cpp).
+    void decodeStatus(int sub);
+    void titleBlockDecode(unsigned block, const std::uint8_t* codes);
+    void blcAreaCode(const std::uint8_t* bytes);
+    void blcAreaEnable(bool enabled);
+    void markButtonEnable();
+    void partnerRule(TRadioGroup* group, TRadioGroup* partner, int value);
+    void blcDependents();
+    void peakDependents();
+    void alcDependents();
+    void aesDependents();
+    void wbModeReported(int value);
+    void freezeDependents(int value);
+    void presetDependents(int value);
+    void pushSwDependents(int value);
+    void markDependents(int value);
+    void awbCompletion(int state);
+    void phaseRange(int sync, std::int16_t maximum, std::int16_t minimum);
+    void phaseValue(std::int16_t phase);
+
+    // The lens group is built later; these hooks are where its decoding
+    // plugs into the Easy replies and they do nothing until then.
+    void lens_decode(int sub, LensLayout layout);
+    void lens_panel_enable();
+
+    // Handler helpers (easy_handlers.cpp).
+    void coupledClick(TRadioGroup* group, TRadioGroup* partner,
+                      std::initializer_list<std::uint8_t> frame);
+    void markMove(cam::MarkMove move);
+    void sendTitleBlock(unsigned block);
+
+    TTabContext& context_;
+    cam::MarkPosition mark_;
+
+    // Mark
+    TRadioGroup* markGroup_ = nullptr;
+    QPushButton* markUp_ = nullptr;
+    QPushButton* markDown_ = nullptr;
+    QPushButton* markLeft_ = nullptr;
+    QPushButton* markRight_ = nullptr;
+    // Rev, Posi/Nega, Freeze, Select, Initial, Preset
+    QCheckBox* hRev_ = nullptr;
+    QCheckBox* vRev_ = nullptr;
+    QPushButton* revSet_ = nullptr;
+    TRadioGroup* posiNega_ = nullptr;
+    TRadioGroup* freeze_ = nullptr;
+    TRadioGroup* select_ = nullptr;
+    TRadioGroup* initial_ = nullptr;
+    TRadioGroup* preset_ = nullptr;
+    QPushButton* presetSet_ = nullptr;
+    // White balance
+    TRadioGroup* wbSelect_ = nullptr;
+    QPushButton* awb_ = nullptr;
+    QSlider* atwBar_ = nullptr;
+    QSlider* awbBar_ = nullptr;
+    QGroupBox* wbGroup_ = nullptr; // "Gain"
+    QSlider* rGain_ = nullptr;
+    QSlider* bGain_ = nullptr;
+    // AGC / Sens, APC
+    QSlider* agcBar_ = nullptr;
+    QSlider* sensBar_ = nullptr;
+    QSlider* hGainBar_ = nullptr;
+    QSlider* vGainBar_ = nullptr;
+    // Exposure pairs
+    TRadioGroup* blc_ = nullptr;
+    TRadioGroup* peak_ = nullptr;
+    TRadioGroup* alc_ = nullptr;
+    TRadioGroup* aes_ = nullptr;
+    QSlider* peakOnBar_ = nullptr;
+    QSlider* alcAutoBar_ = nullptr;
+    QSlider* alcFixBar_ = nullptr;
+    QSlider* aesAutoBar_ = nullptr;
+    QComboBox* aesFixBox_ = nullptr;
+    // BLC
+    std::array<QCheckBox*, 48> blcChecks_{};
+    QSlider* blcSensBar_ = nullptr;
+    // Phase
+    TRadioGroup* sync_ = nullptr;
+    QSlider* phaseBar_ = nullptr;
+    THexField* phaseLevel_ = nullptr;
+    // Title
+    QLineEdit* cName_ = nullptr;
+    QComboBox* ctitlepos_ = nullptr;
+    QPushButton* setTitle_ = nullptr;
+    // Alarm and push switch (lens group)
+    QGroupBox* lensGroup_ = nullptr;
+    TRadioGroup* pushSW_ = nullptr;
+    QLineEdit* alarmNo_ = nullptr;
+    QWidget* alarmSpin_ = nullptr;
+
+    // Debounced level controls, in the order of the member table.
+    TLevelControl* agcLevel_ = nullptr;
+    TLevelControl* sensLevel_ = nullptr;
+    TLevelControl* rLevel_ = nullptr;
+    TLevelControl* bLevel_ = nullptr;
+    TLevelControl* atwLevel_ = nullptr;
+    TLevelControl* awbLevel_ = nullptr;
+    TLevelControl* hGainLevel_ = nullptr;
+    TLevelControl* vGainLevel_ = nullptr;
+    TLevelControl* peakOnLevel_ = nullptr;
+    TLevelControl* alcAutoLevel_ = nullptr;
+    TLevelControl* alcFixLevel_ = nullptr;
+    TLevelControl* aesAutoLevel_ = nullptr;
+    TLevelControl* blcSensLevel_ = nullptr;
+    TLevelControl* blcAreaLevel_ = nullptr;
+    TLevelControl* phaseLevelTimer_ = nullptr;
+};
+
+// The control's own Enabled flag, whatever its parents' state.
+bool EnabledFlag(const QWidget* widget);
