@@ -61,5 +61,11 @@ TEST(Program, ConnectsAndCompletesTheEasyLoad) {
         std::snprintf(command, sizeof command, "PC>CAM 02 31 60 %02X", sub);
         at = log.find(command, at);
         ASSERT_NE(at, std::string::npos) << command << "\n" << log;
+        // The reply to this command comes before the tool's next command:
+        // the tool never runs ahead of the camera.
+        std::snprintf(command, sizeof command, "CAM>PC 02 A0 60 %02X", sub);
+        const auto reply = log.find(command, at);
+        ASSERT_NE(reply, std::string::npos) << command << "\n" << log;
+        EXPECT_LT(reply, log.find("PC>CAM 02", at + 1)) << command << "\n" << log;
     }
 }

@@ -1,0 +1,191 @@
+#include "sim/camera_model.h"
+
+#include "sim/command_records.h"
+#include "sim/status_block.h"
+
+#include <fstream>
+
+namespace camsim {
+
+namespace {
+
+const std::vector<std::uint8_t> kAck{cam::ACK};
+const std::vector<std::uint8_t> kNak{cam::NAK};
+
+} // namespace
+
+CameraModel::CameraModel(ModelOptions options)
+    : options_(options), memory_(options.pal, options.hiResolution) {}
+
+std::vector<std::uint8_t> CameraModel::Feed(std::uint8_t byte) {
+    return Feed(&byte, 1);
+}
+
+std::vector<std::uint8_t> CameraModel::Feed(const std::uint8_t* data, std::size_t count) {
+    std::vector<std::uint8_t> out;
+    for (std::size_t i = 0; i < count; ++i)
+        for (const auto& unit : parser_.Push(data[i]))
+            OnUnit(unit, out);
+    return out;
+}
+
+std::vector<std::uint8_t> CameraModel::DtrRaised() {
+    parser_.Reset();
+    std::vector<std::uint8_t> out;
+    if (!options_.silent) Emit(out, kAck, "line opened");
+    greeted_ = !options_.silent;
+    return out;
+}
+
+void CameraModel::OnUnit(const ToolUnit& unit, std::vector<std::uint8_t>& out) {
+    using Kind = ToolUnit::Kind;
+    if (observer_) {
+        std::string_view note;
+        switch (unit.kind) {
+        case Kind::Bulk:
+            note = "bulk frame";
+            break;
+        case Kind::BadFrame:
+            note = unit.answered ? "bad frame" : "bad frame while resynchronising";
+            break;
+        case Kind::Garbage:
+            note = "ignored";
+            break;
+        default:
+            break;
+        }
+        observer_(Direction::ToCamera, unit.bytes, note);
+    }
+    if (options_.silent) return;
+    switch (unit.kind) {
+    case Kind::Control:
+        if (unit.bytes[0] == cam::ENQ && !greeted_) Emit(out, kAck);
+        if (unit.bytes[0] == cam::ENQ || unit.bytes[0] == cam::EOT)
+            greeted_ = unit.bytes[0] == cam::ENQ;
+        if (unit.bytes[0] == cam::NAK && !lastReply_.empty()) Emit(out, lastReply_, "repeated");
+        break;
+    case Kind::Command:
+        greeted_ = false;
+        OnCommand(unit.bytes, out);
+        break;
+    case Kind::Bulk:
+        OnBulk(unit.bytes, out);
+        break;
+    case Kind::BadFrame:
+        if (unit.answered) Emit(out, kNak);
+        break;
+    case Kind::Garbage:
+        break;
+    }
+}
+
+void CameraModel::OnCommand(const std::vector<std::uint8_t>& frame,
+                            std::vector<std::uint8_t>& out) {
+    Emit(out, kAck);
+    if (const auto reply = Execute(Command(frame.data() + 1))) SendReply(*reply, out);
+}
+
+void CameraModel::OnBulk(const std::vector<std::uint8_t>& frame, std::vector<std::uint8_t>& out) {
+    Emit(out, kAck);
+    const std::uint8_t sizeCode = frame[1];
+    memory_.WriteImage(frame.data() + 2, BulkDataSize(sizeCode));
+    SendReply(Reply(sizeCode), out);
+}
+
+std::optional<Reply> CameraModel::Execute(const Command& command) {
+    if (command.Class() == cam::kResetClass) {
+        Restart();
+        return std::nullopt;
+    }
+    if (command.IsWrite() && command.Code() == 0x20 && command.Sub() == 0x00) {
+        ++easy_.presetEntries;
+        return std::nullopt;
+    }
+    if (!command.IsRead() && !command.IsWrite())
+        return Reply::Rejected(command.Code()).Put(3, command.Sub());
+    if (command.Code() == 0x60) {
+        if (command.IsWrite()) return Reply::Rejected(0x60).Put(3, command.Sub());
+        return StatusBlock(command.Sub(), easy_, lens_, memory_);
+    }
+    if (auto reply = memory_.Handle(command)) return reply;
+    if (auto reply = lens_.Handle(command)) return reply;
+    if (auto reply = easy_.Handle(command)) return reply;
+    if (auto reply = service_.Handle(command)) return reply;
+    return Reply::Rejected(command.Code()).Put(3, command.Sub());
+}
+
+void CameraModel::Restart() {
+    ++restarts_;
+    memory_.Restart();
+    easy_.awbRunning = false;
+    lens_.lensAdjusting = false;
+    lens_.irisAdjusting = false;
+}
+
+void CameraModel::SendReply(const Reply& reply, std::vector<std::uint8_t>& out) {
+    ++replies_;
+    const auto frame = reply.Frame();
+    lastReply_.assign(frame.begin(), frame.end());
+    if (options_.dropReplyEvery > 0 && replies_ % options_.dropReplyEvery == 0) {
+        if (observer_) observer_(Direction::FromCamera, lastReply_, "dropped, not sent");
+        return;
+    }
+    if (options_.corruptReplyEvery > 0 && replies_ % options_.corruptReplyEvery == 0) {
+        auto spoiled = lastReply_;
+        spoiled.back() ^= 0xFF;
+        Emit(out, spoiled, "wrong CRC");
+        return;
+    }
+    Emit(out, lastReply_);
+}
+
+void CameraModel::Emit(std::vector<std::uint8_t>& out, const std::vector<std::uint8_t>& bytes,
+                       std::string_view note) {
+    out.insert(out.end(), bytes.begin(), bytes.end());
+    if (observer_) observer_(Direction::FromCamera, bytes, note);
+}
+
+bool CameraModel::LoadEepromFile(const std::string& path, std::string* error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        if (error) *error = path + ": cannot be opened";
+        return false;
+    }
+    std::string why;
+    if (!LoadEepromRecords(in, &why)) {
+        if (error) *error = path + ": " + why;
+        return false;
+    }
+    return true;
+}
+
+bool CameraModel::LoadEepromRecords(std::istream& in, std::string* error) {
+    std::vector<CommandRecord> records;
+    if (!ReadCommandRecords(in, &records, error)) return false;
+    // Applied to copies, so that a refused record leaves the camera as it was.
+    MemoryState memory = memory_;
+    EasyState easy = easy_;
+    LensState lens = lens_;
+    ServiceState service = service_;
+    for (const auto& record : records) {
+        const Command command(record.payload.data());
+        // Only writes build an image; reads and the end record (the reset
+        // that follows a copy) have nothing to leave behind.
+        if (command.IsRead() || command.Class() == cam::kResetClass) continue;
+        const auto reply = Execute(command);
+        if (!command.IsWrite() || (reply && (*reply)[1] != cam::kAccepted)) {
+            memory_ = memory;
+            easy_ = easy;
+            lens_ = lens;
+            service_ = service;
+            if (error)
+                *error =
+                    "line " + std::to_string(record.line) + ": the camera refuses this command";
+            return false;
+        }
+    }
+    memory_.Restart();
+    return true;
+}
+
+} // namespace camsim

@@ -1,0 +1,111 @@
+#pragma once
+// The simulated camera: bytes from the tool in, bytes to the tool out.
+// Deterministic and free of clocks and threads; the pseudo-terminal server
+// and the tests drive it.
+//
+// On the line the camera
+// - answers ENQ and the opening of the line (DTR raised) with ACK;
+// - takes the tool's EOT and ACK silently and answers its NAK by sending its
+//   last reply frame again;
+// - answers a command frame with ACK and one reply frame (STX, 0xA0, code,
+//   data, ETX, CRC), except the reset (class 0xF1) and the preset entry
+//   21 20 00, which get the ACK alone;
+// - answers a bulk frame with ACK and a reply frame A0 <size code>, after
+//   writing its image into the EEPROM (see MemoryState::WriteImage);
+// - answers a frame with a wrong ETX or CRC with NAK and nothing else;
+// - answers a code it does not know with reply byte 1 = kRejected.
+
+#include "sim/easy_state.h"
+#include "sim/frame_parser.h"
+#include "sim/lens_state.h"
+#include "sim/memory_state.h"
+#include "sim/service_state.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <istream>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace camsim {
+
+struct ModelOptions {
+    bool pal = true;           // register 0x40 bit 0 set
+    bool hiResolution = true;  // register 0x01 bit 14 set
+    int dropReplyEvery = 0;    // every Nth reply frame is not sent at all (0 = never)
+    int corruptReplyEvery = 0; // every Nth reply frame goes out with a wrong CRC (0 = never)
+    bool silent = false;       // answer nothing at all
+};
+
+enum class Direction { ToCamera, FromCamera };
+
+// Sees every unit on the line: what the tool sent, as the camera split it,
+// and what the camera sends (dropped replies included, marked by the note).
+using TrafficObserver =
+    std::function<void(Direction, const std::vector<std::uint8_t>& bytes, std::string_view note)>;
+
+class CameraModel {
+  public:
+    explicit CameraModel(ModelOptions options = {});
+
+    // One byte from the tool; returns the bytes the camera sends in answer.
+    std::vector<std::uint8_t> Feed(std::uint8_t byte);
+    std::vector<std::uint8_t> Feed(const std::uint8_t* data, std::size_t count);
+    // The tool opened the line: a frame in progress is forgotten, ACK is sent.
+    std::vector<std::uint8_t> DtrRaised();
+
+    void SetObserver(TrafficObserver observer) { observer_ = std::move(observer); }
+
+    std::uint16_t Register(int address) const { return memory_.Register(address); }
+    void SetRegister(int address, std::uint16_t value) { memory_.SetRegister(address, value); }
+    std::uint16_t Eeprom(int address) const { return memory_.Eeprom(address); }
+    void SetEeprom(int address, std::uint16_t value) { memory_.SetEeprom(address, value); }
+    std::uint8_t Ram(int address) const { return memory_.Ram(address); }
+
+    // Start image: applies the command records of a text file (see
+    // ReadCommandRecords) and restarts the camera from the EEPROM so written.
+    bool LoadEepromFile(const std::string& path, std::string* error);
+    bool LoadEepromRecords(std::istream& in, std::string* error);
+
+    EasyState& Easy() { return easy_; }
+    const EasyState& Easy() const { return easy_; }
+    LensState& Lens() { return lens_; }
+    const LensState& Lens() const { return lens_; }
+    ServiceState& Service() { return service_; }
+    const ServiceState& Service() const { return service_; }
+    const MemoryState& Memory() const { return memory_; }
+
+    int ReplyFramesBuilt() const { return replies_; } // fresh replies, repeats not counted
+    int Restarts() const { return restarts_; }
+
+  private:
+    void OnUnit(const ToolUnit& unit, std::vector<std::uint8_t>& out);
+    void OnCommand(const std::vector<std::uint8_t>& frame, std::vector<std::uint8_t>& out);
+    void OnBulk(const std::vector<std::uint8_t>& frame, std::vector<std::uint8_t>& out);
+    // The reply to a command; nullopt when the ACK is the whole answer.
+    std::optional<Reply> Execute(const Command& command);
+    void Restart();
+    void SendReply(const Reply& reply, std::vector<std::uint8_t>& out);
+    void Emit(std::vector<std::uint8_t>& out, const std::vector<std::uint8_t>& bytes,
+              std::string_view note = {});
+
+    ModelOptions options_;
+    FrameParser parser_;
+    MemoryState memory_;
+    EasyState easy_;
+    LensState lens_;
+    ServiceState service_;
+    TrafficObserver observer_;
+    std::vector<std::uint8_t> lastReply_;
+    // The opening handshake has been answered with ACK and the tool's EOT is
+    // still to come: an ENQ now is the one the tool sends right after opening
+    // the line, which that ACK already answers.
+    bool greeted_ = false;
+    int replies_ = 0;
+    int restarts_ = 0;
+};
+
+} // namespace camsim

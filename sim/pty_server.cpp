@@ -1,0 +1,249 @@
+#include "sim/pty_server.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/inotify.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace camsim {
+
+namespace {
+
+// 9600 bit/s, one start bit, eight data bits, one stop bit.
+constexpr auto kByteTime = std::chrono::nanoseconds(10'000'000'000LL / 9600);
+// How often the hung-up line is looked at for a new opening.
+constexpr int kHangUpPollMs = 50;
+
+std::string system_error(const char* what) {
+    return std::string(what) + ": " + std::strerror(errno);
+}
+
+void close_fd(int& fd) {
+    if (fd >= 0) ::close(fd);
+    fd = -1;
+}
+
+bool set_nonblocking(int fd) {
+    const int flags = ::fcntl(fd, F_GETFL);
+    return flags >= 0 && ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) == 0;
+}
+
+} // namespace
+
+PtyServer::PtyServer(CameraModel& model, bool pace, bool watchOpens)
+    : model_(model), pace_(pace), watchOpens_(watchOpens) {}
+
+PtyServer::~PtyServer() {
+    close_fd(master_);
+    close_fd(stopRead_);
+    close_fd(stopWrite_);
+    close_fd(opens_);
+}
+
+void PtyServer::SetLog(TrafficLog* log) {
+    log_ = log;
+    if (log_)
+        model_.SetObserver([log](Direction d, const std::vector<std::uint8_t>& bytes,
+                                 std::string_view note) { log->Traffic(d, bytes, note); });
+    else
+        model_.SetObserver({});
+}
+
+bool PtyServer::Open(std::string* error) {
+    const auto fail = [&](const char* what) {
+        if (error) *error = system_error(what);
+        close_fd(master_);
+        return false;
+    };
+    master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (master_ < 0) return fail("posix_openpt");
+    if (::grantpt(master_) != 0) return fail("grantpt");
+    if (::unlockpt(master_) != 0) return fail("unlockpt");
+    char name[128];
+    if (::ptsname_r(master_, name, sizeof name) != 0) return fail("ptsname_r");
+    devicePath_ = name;
+
+    // Raw mode for the device side: termios set through the master apply to it.
+    termios settings{};
+    if (::tcgetattr(master_, &settings) != 0) return fail("tcgetattr");
+    ::cfmakeraw(&settings);
+    ::cfsetispeed(&settings, B9600);
+    ::cfsetospeed(&settings, B9600);
+    if (::tcsetattr(master_, TCSANOW, &settings) != 0) return fail("tcsetattr");
+    if (!set_nonblocking(master_)) return fail("fcntl");
+
+    // A master whose device was never opened reports no hang-up; one opening
+    // and closing puts it into the hung-up state that the serving loop expects.
+    const int device = ::open(name, O_RDWR | O_NOCTTY);
+    if (device < 0) return fail("open of the device");
+    ::close(device);
+
+    // Watch for the openings from now on; without it the hang-up is watched.
+    if (watchOpens_) opens_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (opens_ >= 0 &&
+        ::inotify_add_watch(opens_, name, IN_OPEN | IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0)
+        close_fd(opens_);
+
+    int pipe[2];
+    if (::pipe2(pipe, O_CLOEXEC | O_NONBLOCK) != 0) return fail("pipe2");
+    stopRead_ = pipe[0];
+    stopWrite_ = pipe[1];
+    return true;
+}
+
+bool PtyServer::HungUp() const {
+    pollfd p{master_, POLLIN, 0};
+    return ::poll(&p, 1, 0) > 0 && (p.revents & POLLHUP) != 0;
+}
+
+void PtyServer::Queue(const std::vector<std::uint8_t>& bytes) {
+    const auto now = Clock::now();
+    for (std::uint8_t b : bytes) {
+        Clock::time_point due = now;
+        if (pace_) {
+            due = std::max(now, lastDue_) + kByteTime;
+            lastDue_ = due;
+        }
+        output_.push_back({b, due});
+    }
+}
+
+int PtyServer::PollTimeout() const {
+    if (output_.empty()) return -1;
+    const auto wait = output_.front().due - Clock::now();
+    if (wait <= Clock::duration::zero()) return 0; // due now: wait for the line to take it
+    // Round up so that the byte is due when poll returns.
+    return static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(wait).count());
+}
+
+bool PtyServer::ReadFromTool() {
+    std::uint8_t buffer[4096];
+    for (;;) {
+        const ssize_t n = ::read(master_, buffer, sizeof buffer);
+        if (n > 0) {
+            Queue(model_.Feed(buffer, static_cast<std::size_t>(n)));
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return true;
+        return false; // EIO: the device was closed
+    }
+}
+
+bool PtyServer::WriteDue() {
+    const auto now = Clock::now();
+    std::vector<std::uint8_t> due;
+    for (const auto& p : output_) {
+        if (p.due > now) break;
+        due.push_back(p.byte);
+    }
+    if (due.empty()) return true;
+    const ssize_t n = ::write(master_, due.data(), due.size());
+    if (n < 0) return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
+    output_.erase(output_.begin(), output_.begin() + n);
+    return true;
+}
+
+void PtyServer::Opened() {
+    if (log_) log_->Event("line opened");
+    Queue(model_.DtrRaised());
+}
+
+void PtyServer::Closed() {
+    output_.clear();
+    if (log_) log_->Event("line closed");
+}
+
+bool PtyServer::Transfer(short revents) {
+    if ((revents & POLLIN) && !ReadFromTool()) return false;
+    if (revents & (POLLHUP | POLLERR)) return false;
+    return WriteDue();
+}
+
+bool PtyServer::Serve(std::string* error) {
+    return opens_ >= 0 ? ServeWatchingOpens(error) : ServeWatchingHangUp(error);
+}
+
+bool PtyServer::ServeWatchingOpens(std::string* error) {
+    int openCount = 0;
+    for (;;) {
+        int timeout = openCount > 0 ? PollTimeout() : -1;
+        short events = POLLIN;
+        if (timeout == 0) {
+            events |= POLLOUT;
+            timeout = -1;
+        }
+        // The master is left out while the device is closed: it would report
+        // its hang-up all the time.
+        pollfd fds[3] = {
+            {stopRead_, POLLIN, 0}, {opens_, POLLIN, 0}, {openCount > 0 ? master_ : -1, events, 0}};
+        if (::poll(fds, 3, timeout) < 0) {
+            if (errno == EINTR) continue;
+            if (error) *error = system_error("poll");
+            return false;
+        }
+        if (fds[0].revents & POLLIN) return true;
+        if (fds[1].revents & POLLIN) {
+            alignas(inotify_event) char buffer[4096];
+            const ssize_t n = ::read(opens_, buffer, sizeof buffer);
+            for (ssize_t at = 0; at < n;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+                if (event->mask & IN_OPEN) {
+                    ++openCount;
+                    Opened();
+                } else if (openCount > 0 && (event->mask & (IN_CLOSE_WRITE | IN_CLOSE_NOWRITE))) {
+                    if (--openCount == 0) Closed();
+                }
+                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            }
+            continue; // the master's state may have changed with these events
+        }
+        // The close event, not the hang-up, ends a session: the kernel reports
+        // the close before the hang-up, and another program may still hold
+        // the device.
+        if (openCount > 0 && fds[2].revents)
+            Transfer(static_cast<short>(fds[2].revents & ~POLLHUP));
+    }
+}
+
+bool PtyServer::ServeWatchingHangUp(std::string* error) {
+    bool lineOpen = false;
+    for (;;) {
+        if (!lineOpen) {
+            pollfd stop{stopRead_, POLLIN, 0};
+            const int r = ::poll(&stop, 1, kHangUpPollMs);
+            if (r < 0 && errno != EINTR) {
+                if (error) *error = system_error("poll");
+                return false;
+            }
+            if (r > 0 && (stop.revents & POLLIN)) return true;
+            if (HungUp()) continue;
+            lineOpen = true;
+            Opened();
+            continue;
+        }
+        int timeout = PollTimeout();
+        short events = POLLIN;
+        if (timeout == 0) {
+            events |= POLLOUT;
+            timeout = -1;
+        }
+        pollfd fds[2] = {{master_, events, 0}, {stopRead_, POLLIN, 0}};
+        if (::poll(fds, 2, timeout) < 0) {
+            if (errno == EINTR) continue;
+            if (error) *error = system_error("poll");
+            return false;
+        }
+        if (fds[1].revents & POLLIN) return true;
+        if (!Transfer(fds[0].revents)) {
+            lineOpen = false;
+            Closed();
+        }
+    }
+}
+
+} // namespace camsim

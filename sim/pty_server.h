@@ -1,0 +1,84 @@
+#pragma once
+// Serves a CameraModel on the master side of a pseudo-terminal.
+//
+// The server never keeps the device (the slave side) open itself. Every
+// opening of the device by the tool stands for the DTR of a real line and is
+// answered with ACK; when the tool closes it, bytes still waiting to be sent
+// are dropped and the server waits for the next opening.
+//
+// Openings are seen in two ways. Where the system reports opens and closes
+// of the device file (inotify), each one is counted, so that a close quickly
+// followed by a new open is still one more opening. Otherwise the server
+// watches the hang-up of the master: while no program has the device open
+// the master reports POLLHUP, and the end of it is an opening; a close and
+// reopen within one look (50 ms) then goes unnoticed.
+
+#include "sim/camera_model.h"
+#include "sim/traffic_log.h"
+
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <string>
+
+namespace camsim {
+
+class PtyServer {
+  public:
+    // pace: hand bytes to the line no faster than 9600 bit/s (10 bits a byte).
+    // watchOpens: count the openings where the system reports them (false:
+    // always watch the hang-up instead).
+    PtyServer(CameraModel& model, bool pace, bool watchOpens = true);
+    ~PtyServer();
+    PtyServer(const PtyServer&) = delete;
+    PtyServer& operator=(const PtyServer&) = delete;
+
+    // Creates the pseudo-terminal in raw mode and the stop pipe.
+    bool Open(std::string* error);
+    // Path of the device the tool opens, e.g. /dev/pts/3.
+    const std::string& DevicePath() const { return devicePath_; }
+    // Logs the traffic and the openings of the line (nullptr: no log).
+    void SetLog(TrafficLog* log);
+    // Writing one byte here ends Serve; safe to use from a signal handler.
+    int StopDescriptor() const { return stopWrite_; }
+    // Answers the tool until stopped; false with a message on a system error.
+    bool Serve(std::string* error);
+
+  private:
+    using Clock = std::chrono::steady_clock;
+    struct Pending {
+        std::uint8_t byte;
+        Clock::time_point due;
+    };
+
+    bool ServeWatchingOpens(std::string* error);
+    bool ServeWatchingHangUp(std::string* error);
+    void Opened();
+    void Closed();
+    // Reads and writes on the master as poll reported; false when the line
+    // has gone.
+    bool Transfer(short revents);
+    bool HungUp() const;
+    void Queue(const std::vector<std::uint8_t>& bytes);
+    // Reads what the tool sent; false when the line has gone.
+    bool ReadFromTool();
+    // Writes the bytes that are due; false when the line has gone.
+    bool WriteDue();
+    // Milliseconds until the next byte is due, 0 when one is due now, -1 when
+    // nothing waits.
+    int PollTimeout() const;
+
+    CameraModel& model_;
+    bool pace_;
+    bool watchOpens_;
+    TrafficLog* log_ = nullptr;
+    int master_ = -1;
+    int stopRead_ = -1;
+    int stopWrite_ = -1;
+    int opens_ = -1; // inotify descriptor watching the device, -1 if none
+    std::string devicePath_;
+    std::deque<Pending> output_;
+    Clock::time_point lastDue_{};
+};
+
+} // namespace camsim

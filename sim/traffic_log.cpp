@@ -1,0 +1,81 @@
+#include "sim/traffic_log.h"
+
+#include "link/hex.h"
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+
+namespace camsim {
+
+namespace {
+
+constexpr std::size_t kShownWhole = 32;
+constexpr std::size_t kShownHead = 16;
+constexpr std::size_t kShownTail = 3;
+
+std::string time_stamp() {
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+    const auto millis =
+        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() %
+        1000;
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", local.tm_hour, local.tm_min,
+                  local.tm_sec, static_cast<int>(millis));
+    return text;
+}
+
+void append_bytes(std::string& text, const std::uint8_t* data, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i)
+        text += ' ' + cam::hex2(data[i]);
+}
+
+} // namespace
+
+std::string TrafficText(Direction direction, const std::vector<std::uint8_t>& bytes,
+                        std::string_view note) {
+    std::string text = direction == Direction::ToCamera ? "PC>CAM" : "CAM>PC";
+    if (bytes.size() <= kShownWhole) {
+        append_bytes(text, bytes.data(), bytes.size());
+    } else {
+        append_bytes(text, bytes.data(), kShownHead);
+        text += " ...";
+        append_bytes(text, bytes.data() + bytes.size() - kShownTail, kShownTail);
+        text += " (" + std::to_string(bytes.size()) + " bytes)";
+    }
+    if (!note.empty()) {
+        text += "  [";
+        text += note;
+        text += ']';
+    }
+    return text;
+}
+
+bool TrafficLog::Open(const std::string& path, std::string* error) {
+    out_.open(path, std::ios::out | std::ios::trunc);
+    if (!out_) {
+        if (error) *error = path + ": cannot be written";
+        return false;
+    }
+    return true;
+}
+
+void TrafficLog::Traffic(Direction direction, const std::vector<std::uint8_t>& bytes,
+                         std::string_view note) {
+    Write(TrafficText(direction, bytes, note));
+}
+
+void TrafficLog::Event(std::string_view text) {
+    Write("-- " + std::string(text));
+}
+
+void TrafficLog::Write(const std::string& text) {
+    if (!out_.is_open()) return;
+    out_ << time_stamp() << ' ' << text << '\n';
+    out_.flush();
+}
+
+} // namespace camsim
