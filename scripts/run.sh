@@ -4,7 +4,11 @@
 # is saved as cam38r5-screen.png once the camera's state has loaded.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/install-deps.sh
+if [ -n "${DISPLAY:-}" ]; then
+  bash scripts/install-deps.sh
+else
+  bash scripts/install-deps.sh xvfb xauth imagemagick
+fi
 bash scripts/build.sh build
 link=/tmp/cam38r5-camera
 ./build/cam38r5-sim --link "$link" --log /tmp/cam38r5-sim.log >/tmp/cam38r5-sim.out &
@@ -13,13 +17,12 @@ trap 'kill $sim 2>/dev/null || true' EXIT
 for _ in $(seq 50); do [ -e "$link" ] && break; sleep 0.1; done
 echo "simulated camera on $(head -n1 /tmp/cam38r5-sim.out) (traffic log: /tmp/cam38r5-sim.log)"
 if [ -n "${DISPLAY:-}" ]; then
-  ./build/cam38r5 --port1 "$link" --port2 /dev/null
+  ./build/cam38r5 --port1 "$link"
 else
   echo "no display: running on a virtual X server"
   xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-    ./build/cam38r5 --port1 "$0" --port2 /dev/null & tool=$!
+    ./build/cam38r5 --port1 "$0" & tool=$!
     sleep 8
-    xwd -root -silent > /tmp/cam38r5-screen.xwd && \
-      (convert /tmp/cam38r5-screen.xwd cam38r5-screen.png 2>/dev/null && echo "screenshot: cam38r5-screen.png")
+    import -window root cam38r5-screen.png && echo "screenshot: cam38r5-screen.png"
     wait $tool' "$link"
 fi

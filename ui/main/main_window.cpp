@@ -188,6 +188,7 @@ void TF38R5::buildStatusBar() {
         QFont mono = status_[i]->font();
         mono.setFamily(QStringLiteral("Monospace"));
         mono.setStyleHint(QFont::TypeWriter);
+        mono.setPointSize(8); // 30 hexadecimal digits fit the 200-pixel panel
         if (i == 1 || i == 2) status_[i]->setFont(mono);
         bar->addWidget(status_[i]);
     }
@@ -366,7 +367,9 @@ void TF38R5::ApplyRegister(int address, std::uint16_t value) {
 // ---------------------------------------------------------- link effects
 
 void TF38R5::SetStatusText(int panel, const std::string& text) {
-    status_.at(static_cast<std::size_t>(panel))->setText(QString::fromStdString(text));
+    QLabel* label = status_.at(static_cast<std::size_t>(panel));
+    label->setText(QString::fromStdString(text));
+    label->setToolTip(label->text());
 }
 
 void TF38R5::SetBusyPointer(bool busy) {
