@@ -29,6 +29,11 @@ std::vector<std::uint8_t> CameraModel::Feed(const std::uint8_t* data, std::size_
     return out;
 }
 
+void CameraModel::LineOpened() {
+    parser_.Reset();
+    greeted_ = false;
+}
+
 std::vector<std::uint8_t> CameraModel::DtrRaised() {
     parser_.Reset();
     std::vector<std::uint8_t> out;

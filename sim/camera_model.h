@@ -55,6 +55,9 @@ class CameraModel {
     std::vector<std::uint8_t> Feed(std::uint8_t byte);
     std::vector<std::uint8_t> Feed(const std::uint8_t* data, std::size_t count);
     // The tool opened the line: a frame in progress is forgotten, ACK is sent.
+    // The tool opened the line: a frame broken off by the last closing is
+    // forgotten. The camera greets with DtrRaised() unless the tool speaks first.
+    void LineOpened();
     std::vector<std::uint8_t> DtrRaised();
 
     void SetObserver(TrafficObserver observer) { observer_ = std::move(observer); }

@@ -113,8 +113,10 @@ void PtyServer::Queue(const std::vector<std::uint8_t>& bytes) {
 }
 
 int PtyServer::PollTimeout() const {
-    if (output_.empty()) return -1;
-    const auto wait = output_.front().due - Clock::now();
+    if (output_.empty() && !greeting_) return -1;
+    auto due = output_.empty() ? greetingDue_ : output_.front().due;
+    if (greeting_ && greetingDue_ < due) due = greetingDue_;
+    const auto wait = due - Clock::now();
     if (wait <= Clock::duration::zero()) return 0; // due now: wait for the line to take it
     // Round up so that the byte is due when poll returns.
     return static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(wait).count());
@@ -125,6 +127,7 @@ bool PtyServer::ReadFromTool() {
     for (;;) {
         const ssize_t n = ::read(master_, buffer, sizeof buffer);
         if (n > 0) {
+            greeting_ = false; // the tool spoke first: the camera answers that
             Queue(model_.Feed(buffer, static_cast<std::size_t>(n)));
             continue;
         }
@@ -150,11 +153,20 @@ bool PtyServer::WriteDue() {
 
 void PtyServer::Opened() {
     if (log_) log_->Event("line opened");
+    model_.LineOpened();
+    greeting_ = true;
+    greetingDue_ = Clock::now() + kGreetingDelay;
+}
+
+void PtyServer::GreetIfDue() {
+    if (!greeting_ || Clock::now() < greetingDue_) return;
+    greeting_ = false;
     Queue(model_.DtrRaised());
 }
 
 void PtyServer::Closed() {
     output_.clear();
+    greeting_ = false;
     if (log_) log_->Event("line closed");
 }
 
@@ -171,6 +183,7 @@ bool PtyServer::Serve(std::string* error) {
 bool PtyServer::ServeWatchingOpens(std::string* error) {
     int openCount = 0;
     for (;;) {
+        if (openCount > 0) GreetIfDue();
         int timeout = openCount > 0 ? PollTimeout() : -1;
         short events = POLLIN;
         if (timeout == 0) {
@@ -226,6 +239,7 @@ bool PtyServer::ServeWatchingHangUp(std::string* error) {
             Opened();
             continue;
         }
+        GreetIfDue();
         int timeout = PollTimeout();
         short events = POLLIN;
         if (timeout == 0) {

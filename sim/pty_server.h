@@ -55,6 +55,9 @@ class PtyServer {
     bool ServeWatchingHangUp(std::string* error);
     void Opened();
     void Closed();
+    // Sends the camera's greeting (ACK) once the line has been open for a
+    // moment without the tool sending anything.
+    void GreetIfDue();
     // Reads and writes on the master as poll reported; false when the line
     // has gone.
     bool Transfer(short revents);
@@ -78,6 +81,12 @@ class PtyServer {
     int opens_ = -1; // inotify descriptor watching the device, -1 if none
     std::string devicePath_;
     std::deque<Pending> output_;
+    // A tool that opens the line sends ENQ at once, and its opening purges
+    // what arrived before it was ready; a tool that re-opens the line sends
+    // nothing. So the camera waits this long before answering the opening.
+    static constexpr std::chrono::milliseconds kGreetingDelay{200};
+    bool greeting_ = false;
+    Clock::time_point greetingDue_{};
     Clock::time_point lastDue_{};
 };
 

@@ -199,7 +199,15 @@ TEST(SimProgram, ServesTheCameraOnAPseudoTerminal) {
     ASSERT_GT(::readlink(link.c_str(), target, sizeof target - 1), 0);
     EXPECT_EQ(device, target);
 
-    const int fd = OpenDevice(device);
+    // A tool that sends ENQ right after opening gets exactly one ACK: the
+    // camera answers the ENQ and does not also greet the opening.
+    int fd = OpenDevice(device);
+    ASSERT_GE(fd, 0) << std::strerror(errno);
+    WriteBytes(fd, {cam::ENQ});
+    EXPECT_EQ(ReadBytes(fd, 2, std::chrono::milliseconds(600)), Bytes{cam::ACK});
+    ::close(fd);
+
+    fd = OpenDevice(device);
     ASSERT_GE(fd, 0) << std::strerror(errno);
     EXPECT_EQ(ReadBytes(fd, 1), Bytes{cam::ACK}) << "the opening is answered";
 
