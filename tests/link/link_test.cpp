@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <string>
 #include <vector>
 
@@ -37,8 +39,9 @@ struct RecordingHost : ILinkHost {
 
 Bytes reply(Bytes payload) {
     payload.resize(15, 0);
-    Bytes f{STX};
-    f.insert(f.end(), payload.begin(), payload.end());
+    Bytes f(payload.size() + 1);
+    f[0] = STX;
+    std::copy(payload.begin(), payload.end(), f.begin() + 1);
     f.push_back(ETX);
     const std::uint16_t crc = frame_crc(f.data() + 1, 16);
     f.push_back(static_cast<std::uint8_t>(crc >> 8));

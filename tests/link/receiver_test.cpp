@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <random>
 #include <vector>
@@ -12,8 +13,9 @@ using namespace cam;
 
 namespace {
 std::vector<std::uint8_t> replyFrame(std::uint8_t start, std::vector<std::uint8_t> payload) {
-    std::vector<std::uint8_t> f{start};
-    f.insert(f.end(), payload.begin(), payload.end());
+    std::vector<std::uint8_t> f(payload.size() + 1);
+    f[0] = start;
+    std::copy(payload.begin(), payload.end(), f.begin() + 1);
     f.push_back(ETX);
     const std::uint16_t crc = frame_crc(f.data() + 1, f.size() - 1);
     f.push_back(static_cast<std::uint8_t>(crc >> 8));

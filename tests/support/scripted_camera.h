@@ -7,6 +7,7 @@
 #include "link/frames.h"
 #include "support/fake_port.h"
 
+#include <algorithm>
 #include <functional>
 
 struct ScriptedCamera {
@@ -17,8 +18,9 @@ struct ScriptedCamera {
 
     static Bytes Frame(Bytes payload) {
         payload.resize(15, 0);
-        Bytes f{cam::STX};
-        f.insert(f.end(), payload.begin(), payload.end());
+        Bytes f(payload.size() + 1);
+        f[0] = cam::STX;
+        std::copy(payload.begin(), payload.end(), f.begin() + 1);
         f.push_back(cam::ETX);
         const std::uint16_t crc = cam::frame_crc(f.data() + 1, 16);
         f.push_back(static_cast<std::uint8_t>(crc >> 8));
