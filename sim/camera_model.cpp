@@ -115,6 +115,7 @@ std::optional<Reply> CameraModel::Execute(const Command& command) {
     if (auto reply = memory_.Handle(command)) return reply;
     if (auto reply = lens_.Handle(command)) return reply;
     if (auto reply = easy_.Handle(command)) return reply;
+    if (command.Code() == 0x36) return service_.defect.Handle(command, easy_.vRev);
     if (auto reply = service_.Handle(command)) return reply;
     return Reply::Rejected(command.Code()).Put(3, command.Sub());
 }

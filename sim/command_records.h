@@ -1,17 +1,16 @@
 #pragma once
-// Text files of command records, the form in which the camera's EEPROM is
-// kept on the PC: one command payload per line as hexadecimal text, for
-// example "210C00051234000000000000000000" (write word 0x1234 at EEPROM
-// address 0x0005) or the end record "F1" followed by zeros.
+// The simulated camera's start image: a copy file (*.dat) as the tool writes
+// it with "Camera->PC" and replays it with "PC->Camera(Single)". One command
+// payload per line as hexadecimal text, for example
+// "210C00051234000000000000000000" CR LF (write word 0x1234 at EEPROM address
+// 0x0005), ending with the end record "F1" and twenty-eight "0".
 //
-// Accepted here:
-// - up to 30 hexadecimal digits (either case), an even number of them,
-//   giving payload bytes 1..n; bytes after n are 0;
-// - blanks and the CR of a CR LF line end around the digits;
-// - empty lines and lines whose first non-blank character is '#' (notes in a
-//   hand-written file) are skipped;
-// - a line beginning with the byte 0x1A (end-of-file mark) ends the file.
-// Anything else is an error naming the line.
+// The file is read by the tool's own rules (transactions/copy_records.h,
+// parse_command_records), so that the camera starts from exactly the files
+// the tool accepts: every line 2 to 30 hexadecimal digits of either case (an
+// even number) ended by LF or CR LF, empty lines skipped, a line beginning
+// with the byte 0x1A ends the file, at least one record, and the reset only
+// as the last record. Anything else is an error naming the line.
 
 #include "link/frames.h"
 

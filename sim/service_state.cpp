@@ -27,16 +27,6 @@ std::optional<Reply> ServiceState::Handle(const Command& command) {
     case 0x35:
         if (sub >= kAreaSamples) return Reply::Rejected(0x35).Put(3, sub);
         return Reply(0x35).Put(3, sub).PutWord(4, AreaSample(sub));
-    case 0x36: {
-        auto& values = defect[sub];
-        Reply reply(0x36);
-        reply.Put(3, sub);
-        for (int n = 4; n <= 15; ++n) {
-            if (write) values[static_cast<std::size_t>(n - 4)] = command[n];
-            reply.Put(n, values[static_cast<std::size_t>(n - 4)]);
-        }
-        return reply;
-    }
     case 0x37:
         // 21 37 s idx 01; read 31 37 s. Byte 4 of the reply: 0 use, 1 no use.
         if (sub > 1) return Reply(0x37).Put(3, sub);

@@ -4,10 +4,10 @@
 // defect-correction values and the "Save" command group.
 
 #include "sim/command.h"
+#include "sim/defect_state.h"
 
 #include <array>
 #include <cstdint>
-#include <map>
 #include <optional>
 
 namespace camsim {
@@ -25,10 +25,10 @@ struct ServiceState {
     int groupSaves = 0;                          // 21 1E
     int lastKey = -1;                            // 21 32 code
     int lastWbPreset = -1;                       // 21 30 s: 0 3200 K, 1 5600 K
-    // Defect correction (0x36): bytes 4..15 last written per sub-code.
-    std::map<std::uint8_t, std::array<std::uint8_t, 12>> defect;
+    // Defect correction (0x36); the camera model hands it the commands.
+    DefectState defect;
 
-    // Codes 0x1E, 0x30, 0x32, 0x35, 0x36, 0x37, 0x42, 0x43; nullopt for others.
+    // Codes 0x1E, 0x30, 0x32, 0x35, 0x37, 0x42, 0x43; nullopt for others.
     std::optional<Reply> Handle(const Command& command);
 };
 

@@ -29,15 +29,11 @@ TEST(CommandRecords, AcceptedText) {
          "210c03ffabcd\n",
          {1},
          {{0x21, 0x0C, 0x03, 0xFF, 0xAB, 0xCD, 0x00}}},
-        {"notes, blanks and empty lines",
-         "# start image\n\n  210A2B1111  \n",
-         {3},
-         {{0x21, 0x0A, 0x2B, 0x11, 0x11}}},
+        {"empty lines are skipped", "\n\r\n210A2B1111\n\n", {3}, {{0x21, 0x0A, 0x2B, 0x11, 0x11}}},
         {"the end-of-file mark ends the file",
          "210C00000001\n\x1A\nthis is not read\n",
          {1},
          {{0x21, 0x0C, 0x00, 0x00, 0x00, 0x01}}},
-        {"empty file", "", {}, {}},
     };
     for (const auto& c : cases) {
         std::istringstream in(c.text);
@@ -64,6 +60,14 @@ TEST(CommandRecords, RefusedText) {
         {"210C00051234\n210C000512340000000000000000000000\n", "line 2"},
         {"210C00051234\n\n21 0C\n", "line 3"},
         {"210G00051234\n", "line 1"},
+        // what the tool's copy refuses, the camera refuses as a start image
+        {"# start image\n210A2B1111\n", "line 1"},
+        {"210C00051234\n  210A2B1111  \n", "line 2"},
+        {"210C00051234\r\n210C0006", "line 2"}, // cut short: no line end
+        {"F10000000000000000000000000000\r\n210C00051234\r\n", "line 1"},
+        {"210C00051234\n212000\n", "line 2"}, // answered by ACK alone
+        {"", "the file holds no command"},
+        {"\r\n\x1A", "the file holds no command"},
     };
     for (const auto& c : cases) {
         std::istringstream in(c.text);

@@ -1,8 +1,12 @@
 #include "ui/main/main_window.h"
 
 #include "ui/common/message.h"
+#include "ui/copy/adjust_save.h"
+#include "ui/copy/copy_tab.h"
+#include "ui/defect/defect_tab.h"
 #include "ui/main/adjust_tab.h"
 #include "ui/main/easy_tab.h"
+#include "ui/service/debug_tab.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -161,6 +165,12 @@ void TF38R5::buildFrame() {
         QWidget* panel = nullptr;
         if (i == 0) {
             panel = adjust_ = new TAdjustTab(*this, sheet);
+        } else if (i == 1) {
+            panel = debug_ = new TDebugTab(*this, sheet);
+        } else if (i == 2) {
+            panel = defect_ = new TDefectTab(*this, *this, sheet);
+        } else if (i == 3) {
+            panel = copy_ = new TCopyTab(*this, *this, sheet);
         } else if (i == kEasyPage) {
             panel = easy_ = new TEasyTab(*this, sheet);
         } else {
@@ -204,6 +214,7 @@ void TF38R5::FormCreate() {
     pages_->setCurrentIndex(kEasyPage);
     panels_[kEasyPage]->setEnabled(false);
     connect(pages_, &QTabWidget::currentChanged, this, &TF38R5::PageControl1Change);
+    debug_->ClearWriteEchoFlags();
     title_->setText(QStringLiteral(" 38R5 Camera Adjust Tool"));
     sendTimer_->start();
     guarded([this] { link_.Trans_Create(); });
@@ -263,6 +274,28 @@ void TF38R5::closeEvent(QCloseEvent* event) {
 void TF38R5::Reset1Click() {
     if (!Trans_chk()) return;
     Send({cam::kResetClass});
+}
+
+void TF38R5::ShowParameterWindow() {
+    if (!parameterWindow_) return;
+    parameterWindow_->show();
+    parameterWindow_->raise();
+}
+
+void TF38R5::SohCommand() {
+    guarded([this] { link_.SohCommand(data_.data()); });
+}
+
+void TF38R5::ShowCopyPage() {
+    pages_->setCurrentIndex(3);
+}
+
+void TF38R5::SetCopyProgressMax() {
+    copy_->SetCopyProgressMax();
+}
+
+void TF38R5::ResetAcknowledged() {
+    copy_->CloseCopyFile();
 }
 
 void TF38R5::SW1Click() {
@@ -325,11 +358,23 @@ void TF38R5::Comm1CommReceive(int size) {
 void TF38R5::Trans_end() {
     Trans_end_common();
     switch (pages_->currentIndex()) {
+    case 0:
+        Trans_end_cstm(*this, *this);
+        break;
+    case 1:
+        debug_->Debug_tend();
+        break;
+    case 2:
+        defect_->Trans_end_kizu();
+        break;
+    case 3:
+        copy_->Trans_end_copy();
+        break;
     case kEasyPage:
         easy_->Trans_end_easy();
         break;
     default:
-        break; // the other pages' acknowledgements come with their tabs
+        break; // the Line page's acknowledgements come with its tab
     }
     Trans_cstm_hidden();
 }
@@ -342,6 +387,7 @@ void TF38R5::Trans_end_common() {
         ApplyRegister(reply[3], static_cast<std::uint16_t>(reply[4] << 8 | reply[5]));
     easy_->DecodeRead();
     adjust_->DecodeRead();
+    defect_->DecodeRead();
 }
 
 void TF38R5::Trans_cstm_hidden() {

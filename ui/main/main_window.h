@@ -4,6 +4,8 @@
 
 #include "link/link.h"
 #include "transactions/transactions.h"
+#include "ui/copy/copy_host.h"
+#include "ui/defect/defect_host.h"
 #include "ui/main/tab_context.h"
 
 #include <QMainWindow>
@@ -20,10 +22,15 @@ class QPushButton;
 class QTabWidget;
 class QTimer;
 class TAdjustTab;
+class TCopyTab;
+class TDebugTab;
+class TDefectTab;
 class TEasyTab;
 
 class TF38R5 : public QMainWindow,
                public TTabContext,
+               public TDefectHost,
+               public TCopyHost,
                private cam::ILinkHost,
                private cam::ITransHost {
     Q_OBJECT
@@ -36,6 +43,7 @@ class TF38R5 : public QMainWindow,
     ~TF38R5() override; // closes the port
 
     void SetSwitchWindow(QWidget* window) { switchWindow_ = window; }
+    void SetParameterWindow(QWidget* window) { parameterWindow_ = window; }
 
     // --- TTabContext
     bool Trans_chk() const override { return trans_.Trans_chk(); }
@@ -52,21 +60,27 @@ class TF38R5 : public QMainWindow,
     cam::IPort& Comm1() { return *comm_; }
     QString StatusText(int panel) const;
     bool BusyPointer() const { return busyPointer_; }
-    int HorizontalRange() const { return hRange_; }
-    int VerticalRange() const { return vRange_; }
-    bool Ntsc() const { return ntsc_; }
+    // --- TDefectHost
+    int HorizontalRange() const override { return hRange_; }
+    int VerticalRange() const override { return vRange_; }
+    bool Ntsc() const override { return ntsc_; }
+    void ShowParameterWindow() override;
+
+    // --- TCopyHost
+    void SohCommand() override;
+    void ShowCopyPage() override;
     TEasyTab* EasyTab() const { return easy_; }
     TAdjustTab* AdjustTab() const { return adjust_; }
 
   public slots:
     void ExitClick();
-    void Reset1Click();
+    void Reset1Click() override;
     void SW1Click();
     void SW_push(std::uint8_t code);
     void Panel1DblClick() {}
     void pwlChange();
     void ShowAccessField();
-    void ReLoadClick();
+    void ReLoadClick() override;
     void PageControl1Change();
     void SendTimerTimer();
     void ReloadTimerTimer();
@@ -98,12 +112,12 @@ class TF38R5 : public QMainWindow,
     void SetStatusText(int panel, const std::string& text) override;
     void SetBusyPointer(bool busy) override;
     void SetPageControlEnabled(bool enabled) override;
-    void SetCopyProgressMax() override {}
+    void SetCopyProgressMax() override;
     void LinkMessage(const std::string& text, const std::string& caption,
                      bool abortRetryIgnore) override;
     void Connected() override;
     void ReplyReceived() override;
-    void ResetAcknowledged() override {}
+    void ResetAcknowledged() override;
     void GiveUp() override;
     void SerialError(const std::string& message) override;
 
@@ -138,5 +152,9 @@ class TF38R5 : public QMainWindow,
     std::array<QLabel*, 4> status_{};
     TEasyTab* easy_ = nullptr;
     TAdjustTab* adjust_ = nullptr;
+    TDebugTab* debug_ = nullptr;
+    TDefectTab* defect_ = nullptr;
+    TCopyTab* copy_ = nullptr;
     QWidget* switchWindow_ = nullptr;
+    QWidget* parameterWindow_ = nullptr;
 };

@@ -42,5 +42,6 @@ std::unique_ptr<TApplicationWindows> CreateApplicationWindows() {
         std::make_unique<TFS38R5>([main](std::uint8_t code) { main->SW_push(code); });
     windows->parameters = std::make_unique<TKizuInfo>([main] { return main->Ntsc(); });
     main->SetSwitchWindow(windows->switches.get());
+    main->SetParameterWindow(windows->parameters.get());
     return windows;
 }

@@ -1,0 +1,18 @@
+#pragma once
+// What the Copy tab and the Adjust tab's save chain need of the main window
+// beyond TTabContext. TF38R5 implements it; tests use a fake.
+
+class TCopyHost {
+  public:
+    virtual ~TCopyHost() = default;
+
+    // Sends the bulk frame built from the low 8 bits of data table entries
+    // 0..2047. While the link is busy it shows "Busy" and sends nothing.
+    virtual void SohCommand() = 0;
+    // Menu Camera > Reset: sends the camera reset when Trans_chk allows.
+    virtual void Reset1Click() = 0;
+    // Menu Camera > Load: starts the load sequence of the active tab.
+    virtual void ReLoadClick() = 0;
+    // Makes the Copy tab the active page (its load sequence follows).
+    virtual void ShowCopyPage() = 0;
+};

@@ -1,0 +1,50 @@
+#include "ui/service/raw_command.h"
+
+#include "link/hex.h"
+
+namespace cam {
+
+namespace {
+bool separator(char16_t c) {
+    return c == u' ' || c == u'\t' || c == u',';
+}
+int digit(char16_t c) {
+    return c < 0x80 ? hex_digit(static_cast<char>(c)) : -1;
+}
+} // namespace
+
+RawCommand parse_raw_command(std::u16string_view text) {
+    RawCommand out;
+    int pending = -1; // a first digit waiting for its second
+    auto push = [&out](int value) {
+        if (out.count == static_cast<int>(kPayloadSize)) {
+            out.error = RawCommand::Error::TooLong;
+            return;
+        }
+        out.bytes[static_cast<std::size_t>(out.count++)] = static_cast<std::uint8_t>(value);
+    };
+    for (std::size_t i = 0; i < text.size() && out.error == RawCommand::Error::None; ++i) {
+        const char16_t c = text[i];
+        const int d = digit(c);
+        if (d >= 0) {
+            if (pending < 0) {
+                pending = d;
+            } else {
+                push(pending * 16 + d);
+                pending = -1;
+            }
+        } else if (separator(c)) {
+            if (pending >= 0) push(pending);
+            pending = -1;
+        } else {
+            out.error = RawCommand::Error::NotHex;
+            out.badIndex = i;
+        }
+    }
+    if (out.error == RawCommand::Error::None && pending >= 0) push(pending);
+    if (out.error == RawCommand::Error::None && out.count == 0)
+        out.error = RawCommand::Error::Empty;
+    return out;
+}
+
+} // namespace cam
