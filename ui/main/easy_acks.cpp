@@ -78,7 +78,7 @@ void TEasyTab::Trans_end_easy() {
         presetDependents(r[4]);
         break;
     case 0x45:
-        if (lastClass == cam::kWriteClass) lens_decode(sub, LensLayout::Reply);
+        if (lastClass == cam::kWriteClass) lens_decode(sub, LensLayout::Reply, LensPage::Easy);
         break;
     case 0x48:
         if (sub == 0) {

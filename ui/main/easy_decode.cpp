@@ -9,6 +9,7 @@
 #include "link/hex.h"
 #include "transactions/blc_area.h"
 #include "transactions/title_codec.h"
+#include "ui/main/adjust_spin_button.h"
 #include "ui/main/tab_context.h"
 #include "ui/widgets/hex_field.h"
 #include "ui/widgets/radio_group.h"
@@ -158,9 +159,11 @@ void TEasyTab::DecodeRead() {
         alarmNo_->setText(twoDigits(r[3]));
         break;
     case 0x52:
-        // Sub-codes 0 (position number) and 1 (position recalled) belong to
-        // the lens group's stored positions, which are not built yet.
-        if (sub == 2) {
+        if (sub == 0) {
+            positionNo_->setText(twoDigits(r[4]));
+        } else if (sub == 1) {
+            positionRecalled();
+        } else if (sub == 2) {
             pushSW_->setItemIndex(r[4]);
             pushSwDependents(r[4]);
         }
@@ -255,7 +258,7 @@ void TEasyTab::decodeStatus(int sub) {
         lens_decode(2, LensLayout::Status); // auto focus, byte 4
         lens_decode(5, LensLayout::Status); // zoom speed, byte 5
         lens_decode(7, LensLayout::Status); // focus speed, byte 6
-        // Byte 7, the stored-position number, belongs to the lens group.
+        positionNo_->setText(twoDigits(r[7]));
         preset_->setItemIndex(r[8]);
         presetDependents(r[8]);
         pushSW_->setItemIndex(r[9]);
@@ -419,15 +422,3 @@ void TEasyTab::EnableWhiteBalance() {
                        static_cast<QWidget*>(wbGroup_)})
         w->setEnabled(true);
 }
-
-// --------------------------------------------------------------- lens hooks
-// The "Lens Control" group (zoom and focus steps, speeds, auto focus, digital
-// zoom, stored positions) is built in a later piece of work. Its decoding
-// plugs in here: lens_decode shows lens sub-code `sub` from the lens reply
-// layout (code 0x45) or from the status block, and lens_panel_enable enables
-// the group while Initial is "ON" and Freeze is "OFF". Until the group exists
-// there is nothing for them to show, so they do nothing.
-
-void TEasyTab::lens_decode(int /*sub*/, LensLayout /*layout*/) {}
-
-void TEasyTab::lens_panel_enable() {}

@@ -18,7 +18,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
-#include <QToolButton>
 
 #include <algorithm>
 
@@ -145,12 +144,7 @@ void TEasyTab::connectHandlers() {
     connect(ctitlepos_, &QComboBox::activated, this, &TEasyTab::CtitleposChange);
     click(setTitle_, &TEasyTab::SetTitleClick);
 
-    radio(pushSW_, &TEasyTab::PushSWClick);
-    connect(alarmNo_, &QLineEdit::textChanged, this, &TEasyTab::AlarmNoChange);
-    connect(alarmSpin_->findChild<QToolButton*>(QStringLiteral("AlarmSpinButtonUp")),
-            &QToolButton::clicked, this, &TEasyTab::AlarmSpinButtonUpClick);
-    connect(alarmSpin_->findChild<QToolButton*>(QStringLiteral("AlarmSpinButtonDown")),
-            &QToolButton::clicked, this, &TEasyTab::AlarmSpinButtonDownClick);
+    connectLensHandlers();
 
     bar(agcBar_, &TEasyTab::AGCBarChange);
     bar(sensBar_, &TEasyTab::SENSBarChange);
@@ -434,10 +428,7 @@ void TEasyTab::PushSWClick() {
     context_.Send({0x21, 0x52, 0x02, idx(pushSW_)});
 }
 
-namespace {
-// The alarm number as a decimal integer; a text that is none is reported
-// the way the tool reports every failed number conversion.
-bool alarmNumber(const QLineEdit* edit, int& number) {
+bool DecimalText(const QLineEdit* edit, int& number) {
     bool ok = false;
     number = edit->text().trimmed().toInt(&ok);
     if (!ok) {
@@ -446,12 +437,11 @@ bool alarmNumber(const QLineEdit* edit, int& number) {
     }
     return ok;
 }
-} // namespace
 
 void TEasyTab::AlarmNoChange() {
     if (!context_.Trans_chk() || alarmNo_->text().size() != 2) return;
     int number = 0;
-    if (!alarmNumber(alarmNo_, number)) return;
+    if (!DecimalText(alarmNo_, number)) return;
     context_.Send({0x21, 0x51, static_cast<std::uint8_t>(number)});
 }
 
@@ -459,14 +449,14 @@ void TEasyTab::AlarmNoChange() {
 // edit's change handler sends.
 void TEasyTab::AlarmSpinButtonDownClick() {
     int number = 0;
-    if (!alarmNumber(alarmNo_, number)) return;
+    if (!DecimalText(alarmNo_, number)) return;
     const int value = std::max(static_cast<std::int8_t>(number) - 1, 0);
     alarmNo_->setText(QString::asprintf("%02d", value));
 }
 
 void TEasyTab::AlarmSpinButtonUpClick() {
     int number = 0;
-    if (!alarmNumber(alarmNo_, number)) return;
+    if (!DecimalText(alarmNo_, number)) return;
     const int value = std::min(static_cast<std::int8_t>(number) + 1, 64);
     alarmNo_->setText(QString::asprintf("%02d", value));
 }

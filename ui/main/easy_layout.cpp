@@ -1,7 +1,8 @@
-// The Easy tab's controls and their places: four columns in about 730 x 480
-// pixels. Controls that the form puts directly on the panel (the white-balance
-// bars, the exposure bars, the phase bar and level...) sit in the columns'
-// layouts, so their parent stays the panel itself.
+// The Easy tab's controls and their places in about 730 x 480 pixels: two
+// columns on the left, and on the right the exposure pairs beside BLC above
+// the lens group. Controls that the form puts directly on the panel (the
+// white-balance bars, the exposure bars, the phase bar and level...) sit in
+// the columns' layouts, so their parent stays the panel itself.
 
 #include "ui/main/easy_tab.h"
 
@@ -17,12 +18,20 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
 
 constexpr int kColumnSpacing = 6;
+
+// Group boxes drawn with their caption on the frame line: a row of radio
+// buttons takes 36 pixels instead of 47, which is what lets the lens group
+// share the page with the rest.
+const char* const kGroupStyle =
+    "QGroupBox { border: 1px solid palette(mid); border-radius: 3px;"
+    " margin-top: 7px; padding-top: 3px; }"
+    "QGroupBox::title { subcontrol-origin: margin; left: 7px; padding: 0px 2px; }"
+    "QGroupBox[flat=\"true\"] { border: none; margin-top: 0px; padding-top: 0px; }";
 
 QSlider* makeBar(QWidget* parent, const char* name, int minimum, int maximum) {
     auto* bar = new QSlider(Qt::Horizontal, parent);
@@ -72,8 +81,10 @@ template <class L> L* compact(L* layout) {
 
 TEasyTab::TEasyTab(TTabContext& context, QWidget* parent) : QWidget(parent), context_(context) {
     setObjectName(QStringLiteral("Panel4"));
+    setStyleSheet(QLatin1String(kGroupStyle));
     buildControls();
     buildLevelControls();
+    buildLensLevelControls();
     connectHandlers();
 }
 
@@ -83,11 +94,19 @@ void TEasyTab::buildControls() {
     columns->setSpacing(kColumnSpacing);
     columns->addLayout(buildMarkColumn(), 0);
     columns->addLayout(buildExposureColumn(), 0);
-    columns->addLayout(buildModeColumn(), 0);
-    columns->addLayout(buildBlcColumn(), 0);
+    auto* right = new QVBoxLayout;
+    right->setSpacing(kColumnSpacing);
+    auto* pairs = new QHBoxLayout;
+    pairs->setSpacing(kColumnSpacing);
+    pairs->addLayout(buildModeColumn(), 0);
+    pairs->addLayout(buildBlcColumn(), 0);
+    right->addLayout(pairs);
+    right->addWidget(buildLensGroup());
+    right->addStretch(1);
+    columns->addLayout(right, 0);
 }
 
-// Mark, title, picture reversal, Posi/Nega and Select.
+// Mark, title, picture reversal, Posi/Nega, Select, Freeze and Initial.
 QLayout* TEasyTab::buildMarkColumn() {
     auto* layout = new QVBoxLayout;
 
@@ -139,11 +158,18 @@ QLayout* TEasyTab::buildMarkColumn() {
                               {QStringLiteral("Field"), QStringLiteral("Frame")}, this, 2);
     layout->addWidget(posiNega_);
     layout->addWidget(select_);
+
+    const QStringList offOn = {QStringLiteral("OFF"), QStringLiteral("ON")};
+    freeze_ = new TRadioGroup(QStringLiteral("Freeze"), QStringLiteral("Freeze"), offOn, this, 2);
+    initial_ =
+        new TRadioGroup(QStringLiteral("Initial"), QStringLiteral("Initial"), offOn, this, 2);
+    layout->addWidget(freeze_);
+    layout->addWidget(initial_);
     layout->addStretch(1);
     return layout;
 }
 
-// White balance, gains, AGC / Sens, APC and phase.
+// White balance, gains, AGC / Sens, APC, phase and Preset.
 QLayout* TEasyTab::buildExposureColumn() {
     auto* layout = new QVBoxLayout;
 
@@ -199,12 +225,19 @@ QLayout* TEasyTab::buildExposureColumn() {
     phaseBar_ = makeBar(this, "PhaseBar", 0, 0);
     phaseBar_->setTickPosition(QSlider::NoTicks);
     layout->addWidget(phaseBar_);
+
+    auto* presetRow = new QHBoxLayout;
+    preset_ = new TRadioGroup(QStringLiteral("Preset"), QStringLiteral("Preset"),
+                              {QStringLiteral("OFF"), QStringLiteral("ON")}, this, 2);
+    presetSet_ = makeButton(this, "PresetSet", QStringLiteral("Enter"));
+    presetRow->addWidget(preset_, 1);
+    presetRow->addWidget(presetSet_, 0, Qt::AlignBottom);
+    layout->addLayout(presetRow);
     layout->addStretch(1);
     return layout;
 }
 
-// The exposure pairs PEAK/BLC and ALC/AES with their bars, Freeze, Initial
-// and Preset.
+// The exposure pairs PEAK/BLC and ALC/AES with their bars.
 QLayout* TEasyTab::buildModeColumn() {
     auto* layout = new QVBoxLayout;
     const QStringList offOn = {QStringLiteral("OFF"), QStringLiteral("ON")};
@@ -239,24 +272,11 @@ QLayout* TEasyTab::buildModeColumn() {
     aesBars->addWidget(aesFixBox_, 1, 1);
     layout->addWidget(aes_);
     layout->addLayout(aesBars);
-
-    freeze_ = new TRadioGroup(QStringLiteral("Freeze"), QStringLiteral("Freeze"), offOn, this, 2);
-    initial_ =
-        new TRadioGroup(QStringLiteral("Initial"), QStringLiteral("Initial"), offOn, this, 2);
-    layout->addWidget(freeze_);
-    layout->addWidget(initial_);
-
-    auto* presetRow = new QHBoxLayout;
-    preset_ = new TRadioGroup(QStringLiteral("Preset"), QStringLiteral("Preset"), offOn, this, 2);
-    presetSet_ = makeButton(this, "PresetSet", QStringLiteral("Enter"));
-    presetRow->addWidget(preset_, 1);
-    presetRow->addWidget(presetSet_, 0, Qt::AlignBottom);
-    layout->addLayout(presetRow);
     layout->addStretch(1);
     return layout;
 }
 
-// BLC with its 8 x 6 area grid, and the place of the lens group.
+// BLC with its 8 x 6 area grid.
 QLayout* TEasyTab::buildBlcColumn() {
     auto* layout = new QVBoxLayout;
 
@@ -284,42 +304,6 @@ QLayout* TEasyTab::buildBlcColumn() {
     blcLayout->addWidget(makeLabel(blcBox, QStringLiteral("Sens")), 3, 0);
     blcLayout->addWidget(blcSensBar_, 3, 1);
     layout->addWidget(blcBox);
-
-    lensGroup_ = makeGroup(this, "GroupBox13", QStringLiteral("Lens Control"));
-    auto* lensLayout = compact(new QVBoxLayout(lensGroup_));
-    auto* pending = makeLabel(lensGroup_, QStringLiteral("lens control: not yet available"));
-    pending->setEnabled(false);
-    pending->setWordWrap(true);
-    lensLayout->addWidget(pending);
-    auto* lensRow = new QVBoxLayout;
-    pushSW_ = new TRadioGroup(QStringLiteral("PushSW"), QStringLiteral("Push SW"),
-                              {QStringLiteral("Alarm"), QStringLiteral("Freeze")}, lensGroup_, 2);
-    auto* alarmBox = makeGroup(lensGroup_, "AlarmBox", QStringLiteral("Alarm"));
-    auto* alarmLayout = compact(new QHBoxLayout(alarmBox));
-    alarmNo_ = new QLineEdit(alarmBox);
-    alarmNo_->setObjectName(QStringLiteral("AlarmNo"));
-    alarmNo_->setMaxLength(2);
-    alarmNo_->setFixedWidth(36);
-    alarmSpin_ = new QWidget(alarmBox);
-    alarmSpin_->setObjectName(QStringLiteral("AlarmSpinButton"));
-    auto* spinLayout = new QVBoxLayout(alarmSpin_);
-    spinLayout->setContentsMargins(0, 0, 0, 0);
-    spinLayout->setSpacing(0);
-    for (auto [name, arrow] : {std::pair{"AlarmSpinButtonUp", Qt::UpArrow},
-                               std::pair{"AlarmSpinButtonDown", Qt::DownArrow}}) {
-        auto* button = new QToolButton(alarmSpin_);
-        button->setObjectName(QLatin1String(name));
-        button->setArrowType(arrow);
-        button->setFixedSize(20, 12);
-        spinLayout->addWidget(button);
-    }
-    alarmLayout->addWidget(alarmNo_);
-    alarmLayout->addWidget(alarmSpin_);
-    alarmLayout->addStretch(1);
-    lensRow->addWidget(pushSW_);
-    lensRow->addWidget(alarmBox);
-    lensLayout->addLayout(lensRow);
-    lensLayout->addStretch(1);
-    layout->addWidget(lensGroup_, 1);
+    layout->addStretch(1);
     return layout;
 }

@@ -3,7 +3,8 @@
 // and mode groups send their command when clicked, level bars and the BLC
 // area grid send through debounce timers, and the replies to the Easy load
 // sequence and to single reads are shown here. The "Lens Control" group
-// holds only the push-switch function and the alarm number for now.
+// drives the zoom lens (easy_lens*.cpp): step targets typed or dragged, speeds,
+// auto focus, digital zoom, stored positions, push switch and alarm number.
 //
 // Handlers are public slots named after their control and event so that the
 // main window and the tests can call them by name. The 48 BLC area boxes
@@ -26,6 +27,8 @@ class QLayout;
 class QLineEdit;
 class QPushButton;
 class QSlider;
+class TAdjustSpinButton;
+class TLensAdjustment;
 class TLevelControl;
 class THexField;
 class TRadioGroup;
@@ -46,6 +49,21 @@ class TEasyTab : public QWidget {
     void EnableWhiteBalance();
 
     const cam::MarkPosition& Mark() const { return mark_; }
+
+    // Where the lens values of a reply lie: the lens reply (code 0x45, sub-code
+    // in byte 3) or the Easy status block (sub-blocks 6, 7 and 8).
+    enum class LensLayout { Reply, Status };
+    // The page whose decoder hands a lens reply over; it decides what follows
+    // the acknowledgement of a digital-zoom write.
+    enum class LensPage { Other, Easy, Line };
+
+    // Shows lens sub-code `sub` of the last reply and sends what follows it
+    // (the polls of a followed move, the steps of the lens adjustment).
+    void lens_decode(int sub, LensLayout layout, LensPage page = LensPage::Other);
+    // The lens group is usable only while Initial is "ON" and Freeze "OFF".
+    void lens_panel_enable();
+    // The Line tab's adjustments, which some lens replies continue; null for none.
+    void SetLensAdjustment(TLensAdjustment* adjustment) { lensAdjustment_ = adjustment; }
 
   public slots:
     // Acknowledgements and replies while the Easy tab is the active page.
@@ -84,6 +102,30 @@ class TEasyTab : public QWidget {
     void AlarmSpinButtonDownClick();
     void AlarmSpinButtonUpClick();
 
+    // Lens control.
+    void ZoomStepChange();
+    void ZoomSpinButtonDownClick();
+    void ZoomSpinButtonUpClick();
+    void FocusStepChange();
+    void FocusSpinButtonDownClick();
+    void FocusSpinButtonUpClick();
+    void AutoFocusClick();
+    void OnePushAFClick();
+    void DigitalZoomClick();
+    void GetZoomCurrentClick();
+    void PosLoadClick();
+    void PosSaveClick();
+    void PositionSpinButtonDownClick();
+    void PositionSpinButtonUpClick();
+    void ZoomSpeedBarChange();
+    void ZoomSpeedTimerTimer();
+    void FocusSpeedBarChange();
+    void FocusSpeedTimerTimer();
+    void ZoomStepBarChange();
+    void ZoomStepTimerTimer();
+    void FocusStepBarChange();
+    void FocusStepTimerTimer();
+
     // Debounced level controls: the change handler arms the timer, the timer
     // handler sends.
     void AGCBarChange();
@@ -118,8 +160,6 @@ class TEasyTab : public QWidget {
     void PhaseTimerTimer();
 
   private:
-    enum class LensLayout { Reply, Status };
-
     // Layout (easy_layout.cpp).
     void buildControls();
     void buildLevelControls();
@@ -128,6 +168,7 @@ class TEasyTab : public QWidget {
     QLayout* buildExposureColumn();
     QLayout* buildModeColumn();
     QLayout* buildBlcColumn();
+    QWidget* buildLensGroup(); // easy_lens_layout.cpp
 
     // Decoding helpers (easy_decode.cpp).
     void decodeStatus(int sub);
@@ -149,10 +190,21 @@ class TEasyTab : public QWidget {
     void phaseRange(int sync, std::int16_t maximum, std::int16_t minimum);
     void phaseValue(std::int16_t phase);
 
-    // The lens group is built later; these hooks are where its decoding
-    // plugs into the Easy replies and they do nothing until then.
-    void lens_decode(int sub, LensLayout layout);
-    void lens_panel_enable();
+    // Lens helpers (easy_lens_decode.cpp, easy_lens_handlers.cpp).
+    void buildLensLevelControls();
+    void connectLensHandlers();
+    void lensZoom(std::int16_t target, std::int16_t current, std::int16_t upper,
+                  std::int16_t lower);
+    void lensFocus(std::int16_t target, std::int16_t current);
+    void showFocus(std::int16_t target, std::int16_t current);
+    void enableLensChoices();
+    void autoFocusReported(int value);
+    void digitalZoomAcknowledged(LensPage page);
+    void lensRead(std::uint8_t sub);
+    void positionRecalled();
+    bool pushSwUsable() const;
+    void followMove(std::initializer_list<QWidget*> controls);
+    void stepTarget(THexField* edit, const QSlider* bar, int delta);
 
     // Handler helpers (easy_handlers.cpp).
     void coupledClick(TRadioGroup* group, TRadioGroup* partner,
@@ -213,11 +265,33 @@ class TEasyTab : public QWidget {
     QLineEdit* cName_ = nullptr;
     QComboBox* ctitlepos_ = nullptr;
     QPushButton* setTitle_ = nullptr;
-    // Alarm and push switch (lens group)
+    // Lens group
     QGroupBox* lensGroup_ = nullptr;
+    THexField* zoomStep_ = nullptr;
+    TAdjustSpinButton* zoomSpin_ = nullptr;
+    QLineEdit* currentZoom_ = nullptr;
+    QSlider* zoomStepBar_ = nullptr;
+    QPushButton* getZoomCurrent_ = nullptr;
+    THexField* focusStep_ = nullptr;
+    TAdjustSpinButton* focusSpin_ = nullptr;
+    QLineEdit* currentFocus_ = nullptr;
+    QLineEdit* focusStepMin_ = nullptr;
+    QLineEdit* focusStepMax_ = nullptr;
+    QSlider* focusStepBar_ = nullptr;
+    QSlider* zoomSpeedBar_ = nullptr;
+    QSlider* focusSpeedBar_ = nullptr;
+    QCheckBox* autoFocus_ = nullptr;
+    QPushButton* onePushAF_ = nullptr;
+    QCheckBox* currentCheck_ = nullptr;
+    TRadioGroup* digitalZoom_ = nullptr;
+    QLineEdit* positionNo_ = nullptr;
+    TAdjustSpinButton* positionSpin_ = nullptr;
+    QPushButton* posLoad_ = nullptr;
+    QPushButton* posSave_ = nullptr;
     TRadioGroup* pushSW_ = nullptr;
     QLineEdit* alarmNo_ = nullptr;
-    QWidget* alarmSpin_ = nullptr;
+    TAdjustSpinButton* alarmSpin_ = nullptr;
+    TLensAdjustment* lensAdjustment_ = nullptr;
 
     // Debounced level controls, in the order of the member table.
     TLevelControl* agcLevel_ = nullptr;
@@ -235,7 +309,14 @@ class TEasyTab : public QWidget {
     TLevelControl* blcSensLevel_ = nullptr;
     TLevelControl* blcAreaLevel_ = nullptr;
     TLevelControl* phaseLevelTimer_ = nullptr;
+    TLevelControl* zoomSpeedLevel_ = nullptr;
+    TLevelControl* focusSpeedLevel_ = nullptr;
+    TLevelControl* zoomStepLevel_ = nullptr;
+    TLevelControl* focusStepLevel_ = nullptr;
 };
 
 // The control's own Enabled flag, whatever its parents' state.
 bool EnabledFlag(const QWidget* widget);
+// The edit's text as a decimal integer; a text that is none is reported the
+// way the tool reports every failed number conversion, and gives false.
+bool DecimalText(const QLineEdit* edit, int& number);

@@ -6,6 +6,7 @@
 #include "ui/defect/defect_tab.h"
 #include "ui/main/adjust_tab.h"
 #include "ui/main/easy_tab.h"
+#include "ui/main/line_tab.h"
 #include "ui/service/debug_tab.h"
 
 #include <QApplication>
@@ -42,6 +43,7 @@ constexpr std::array<PageInfo, 6> kPages = {{{"Adjust", "TabSheet1", "Panel3"},
                                              {"Easy", "TabSheet3", "Panel4"},
                                              {"Line", "TabSheet4", "Panel5"}}};
 constexpr int kEasyPage = 4;
+constexpr int kLinePage = 5;
 } // namespace
 
 TF38R5::TF38R5(std::unique_ptr<cam::IPort> comm, QWidget* parent)
@@ -157,29 +159,22 @@ void TF38R5::buildFrame() {
                         kClientHeight - kHeaderHeight - kStatusHeight);
     pages_->setStyleSheet(QStringLiteral("QTabBar::tab { width: 100px; }"));
     pages_->tabBar()->setExpanding(false);
+    // The pages in order; the Line tab follows the Easy tab's lens state, so
+    // the Easy page is built before it.
+    adjust_ = new TAdjustTab(*this);
+    debug_ = new TDebugTab(*this);
+    defect_ = new TDefectTab(*this, *this);
+    copy_ = new TCopyTab(*this, *this);
+    easy_ = new TEasyTab(*this);
+    line_ = new TLineTab(*this, *easy_);
+    panels_ = {adjust_, debug_, defect_, copy_, easy_, line_};
     for (std::size_t i = 0; i < kPages.size(); ++i) {
         auto* sheet = new QWidget;
         sheet->setObjectName(QLatin1String(kPages[i].sheet));
         auto* layout = new QVBoxLayout(sheet);
         layout->setContentsMargins(0, 0, 0, 0);
-        QWidget* panel = nullptr;
-        if (i == 0) {
-            panel = adjust_ = new TAdjustTab(*this, sheet);
-        } else if (i == 1) {
-            panel = debug_ = new TDebugTab(*this, sheet);
-        } else if (i == 2) {
-            panel = defect_ = new TDefectTab(*this, *this, sheet);
-        } else if (i == 3) {
-            panel = copy_ = new TCopyTab(*this, *this, sheet);
-        } else if (i == kEasyPage) {
-            panel = easy_ = new TEasyTab(*this, sheet);
-        } else {
-            auto* frame = new QFrame(sheet);
-            frame->setObjectName(QLatin1String(kPages[i].panel));
-            panel = frame;
-        }
-        layout->addWidget(panel);
-        panels_[i] = panel;
+        layout->addWidget(panels_[i]); // the sheet takes the panel over
+        Q_ASSERT(panels_[i]->objectName() == QLatin1String(kPages[i].panel));
         pages_->addTab(sheet, QLatin1String(kPages[i].caption));
     }
 }
@@ -373,8 +368,11 @@ void TF38R5::Trans_end() {
     case kEasyPage:
         easy_->Trans_end_easy();
         break;
+    case kLinePage:
+        line_->Trans_end_line();
+        break;
     default:
-        break; // the Line page's acknowledgements come with its tab
+        break;
     }
     Trans_cstm_hidden();
 }
@@ -388,6 +386,7 @@ void TF38R5::Trans_end_common() {
     easy_->DecodeRead();
     adjust_->DecodeRead();
     defect_->DecodeRead();
+    line_->DecodeRead();
 }
 
 void TF38R5::Trans_cstm_hidden() {

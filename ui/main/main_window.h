@@ -26,6 +26,7 @@ class TCopyTab;
 class TDebugTab;
 class TDefectTab;
 class TEasyTab;
+class TLineTab;
 
 class TF38R5 : public QMainWindow,
                public TTabContext,
@@ -155,6 +156,7 @@ class TF38R5 : public QMainWindow,
     TDebugTab* debug_ = nullptr;
     TDefectTab* defect_ = nullptr;
     TCopyTab* copy_ = nullptr;
+    TLineTab* line_ = nullptr;
     QWidget* switchWindow_ = nullptr;
     QWidget* parameterWindow_ = nullptr;
 };
