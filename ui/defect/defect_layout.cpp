@@ -9,6 +9,7 @@
 #include "ui/main/tab_context.h"
 #include "ui/widgets/hex_field.h"
 #include "ui/widgets/level_control.h"
+#include "ui/widgets/named.h"
 #include "ui/widgets/radio_group.h"
 
 #include <QCheckBox>
@@ -52,12 +53,6 @@ class TCursorShape : public QWidget {
         painter.drawEllipse(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
     }
 };
-
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
-    return button;
-}
 
 QCheckBox* makeCheck(QWidget* parent, const char* name, const QString& caption) {
     auto* box = new QCheckBox(caption, parent);
@@ -152,10 +147,10 @@ QWidget* TDefectTab::buildManual() {
 
     auto* arrows = new QGridLayout;
     arrows->setSpacing(2);
-    kizu_up_ = makeButton(box, "kizu_up", QStringLiteral("Up"));
-    kizu_left_ = makeButton(box, "kizu_left", QStringLiteral("Left"));
-    kizu_right_ = makeButton(box, "kizu_right", QStringLiteral("Right"));
-    kizu_down_ = makeButton(box, "kizu_down", QStringLiteral("Down"));
+    kizu_up_ = NamedButton(box, "kizu_up", QStringLiteral("Up"));
+    kizu_left_ = NamedButton(box, "kizu_left", QStringLiteral("Left"));
+    kizu_right_ = NamedButton(box, "kizu_right", QStringLiteral("Right"));
+    kizu_down_ = NamedButton(box, "kizu_down", QStringLiteral("Down"));
     for (auto* b : {kizu_up_, kizu_left_, kizu_right_, kizu_down_})
         b->setFixedWidth(52);
     arrows->addWidget(kizu_up_, 0, 1);
@@ -243,7 +238,7 @@ QWidget* TDefectTab::buildPoints() {
 QWidget* TDefectTab::buildMeasurement() {
     auto* panel = makePanel(this, "Panel10");
     auto* grid = compact(new QGridLayout(panel));
-    KizuRead_ = makeButton(panel, "KizuRead", QStringLiteral("Kizu Read"));
+    KizuRead_ = NamedButton(panel, "KizuRead", QStringLiteral("Kizu Read"));
     grid->addWidget(KizuRead_, 0, 0, 1, 3);
     grid->addWidget(centred(QStringLiteral("Even"), panel), 1, 1);
     grid->addWidget(centred(QStringLiteral("Odd"), panel), 1, 2);
@@ -257,7 +252,7 @@ QWidget* TDefectTab::buildMeasurement() {
             grid->addWidget(kin_[k], row + 2, field + 1);
         }
     }
-    Kizu_Adjust_ = makeButton(panel, "Kizu_Adjust", QStringLiteral("Kizu Adjust"));
+    Kizu_Adjust_ = NamedButton(panel, "Kizu_Adjust", QStringLiteral("Kizu Adjust"));
     Kizu_Adjust_->setEnabled(false);
     grid->addWidget(Kizu_Adjust_, 5, 0, 1, 3);
     return panel;
@@ -273,17 +268,17 @@ QWidget* TDefectTab::buildActions() {
     auto* autoBox = new QGroupBox(QStringLiteral("Auto"), holder);
     autoBox->setObjectName(QStringLiteral("Auto"));
     auto* autoLayout = compact(new QGridLayout(autoBox));
-    kizu_auto_ = makeButton(autoBox, "kizu_auto", QStringLiteral("Auto"));
+    kizu_auto_ = NamedButton(autoBox, "kizu_auto", QStringLiteral("Auto"));
     Auto3Point_ = makeCheck(autoBox, "Auto3Point", QStringLiteral("3 Point"));
-    AdjustInfo_ = makeButton(autoBox, "AdjustInfo", QStringLiteral("Info"));
+    AdjustInfo_ = NamedButton(autoBox, "AdjustInfo", QStringLiteral("Info"));
     autoLayout->addWidget(kizu_auto_, 0, 0);
     autoLayout->addWidget(Auto3Point_, 0, 1);
     autoLayout->addWidget(AdjustInfo_, 1, 0);
     layout->addWidget(autoBox);
 
     auto* saveRow = new QHBoxLayout;
-    Kizu_Save_ = makeButton(holder, "Kizu_Save", QStringLiteral("Kizu Save"));
-    Kizu_Cancel_ = makeButton(holder, "Kizu_Cancel", QStringLiteral("Kizu Cancel"));
+    Kizu_Save_ = NamedButton(holder, "Kizu_Save", QStringLiteral("Kizu Save"));
+    Kizu_Cancel_ = NamedButton(holder, "Kizu_Cancel", QStringLiteral("Kizu Cancel"));
     saveRow->addWidget(Kizu_Save_);
     saveRow->addWidget(Kizu_Cancel_);
     layout->addLayout(saveRow);

@@ -7,6 +7,7 @@
 #include "ui/main/easy_tab.h"
 
 #include "ui/widgets/hex_field.h"
+#include "ui/widgets/named.h"
 #include "ui/widgets/radio_group.h"
 
 #include <QCheckBox>
@@ -33,24 +34,6 @@ const char* const kGroupStyle =
     "QGroupBox::title { subcontrol-origin: margin; left: 7px; padding: 0px 2px; }"
     "QGroupBox[flat=\"true\"] { border: none; margin-top: 0px; padding-top: 0px; }";
 
-QSlider* makeBar(QWidget* parent, const char* name, int minimum, int maximum) {
-    auto* bar = new QSlider(Qt::Horizontal, parent);
-    bar->setObjectName(QLatin1String(name));
-    bar->setRange(minimum, maximum);
-    bar->setTickPosition(QSlider::TicksBelow);
-    bar->setTickInterval(1);
-    bar->setPageStep(1);
-    return bar;
-}
-
-// Buttons are as wide as their caption needs, not the style's minimum.
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setFixedWidth(button->fontMetrics().horizontalAdvance(caption) + 24);
-    return button;
-}
-
 QLabel* makeLabel(QWidget* parent, const QString& caption, int width = 0) {
     auto* label = new QLabel(caption, parent);
     if (width > 0) label->setFixedWidth(width);
@@ -62,12 +45,6 @@ void addBarRow(QGridLayout* grid, int row, QLabel* label, QSlider* bar, QLabel* 
     grid->addWidget(label, row, 0);
     grid->addWidget(bar, row, 1);
     if (suffix) grid->addWidget(suffix, row, 2);
-}
-
-QGroupBox* makeGroup(QWidget* parent, const char* name, const QString& caption) {
-    auto* box = new QGroupBox(caption, parent);
-    box->setObjectName(QLatin1String(name));
-    return box;
 }
 
 // Group boxes are packed tighter than the style's default.
@@ -110,15 +87,15 @@ void TEasyTab::buildControls() {
 QLayout* TEasyTab::buildMarkColumn() {
     auto* layout = new QVBoxLayout;
 
-    auto* markBox = makeGroup(this, "GroupBox1", QStringLiteral("Mark"));
+    auto* markBox = NamedGroup(this, "GroupBox1", QStringLiteral("Mark"));
     auto* markLayout = compact(new QGridLayout(markBox));
     markGroup_ = new TRadioGroup(QStringLiteral("Mark"), QString(),
                                  {QStringLiteral("OFF"), QStringLiteral("ON")}, markBox, 2);
     markGroup_->setFlat(true);
-    markUp_ = makeButton(markBox, "Mark_up", QStringLiteral("up"));
-    markDown_ = makeButton(markBox, "Mark_down", QStringLiteral("down"));
-    markLeft_ = makeButton(markBox, "Mark_left", QStringLiteral("left"));
-    markRight_ = makeButton(markBox, "Mark_right", QStringLiteral("right"));
+    markUp_ = FittedButton(markBox, "Mark_up", QStringLiteral("up"));
+    markDown_ = FittedButton(markBox, "Mark_down", QStringLiteral("down"));
+    markLeft_ = FittedButton(markBox, "Mark_left", QStringLiteral("left"));
+    markRight_ = FittedButton(markBox, "Mark_right", QStringLiteral("right"));
     markLayout->addWidget(markGroup_, 0, 0, 1, 3);
     markLayout->addWidget(markUp_, 1, 1);
     markLayout->addWidget(markLeft_, 2, 0);
@@ -126,7 +103,7 @@ QLayout* TEasyTab::buildMarkColumn() {
     markLayout->addWidget(markDown_, 3, 1);
     layout->addWidget(markBox);
 
-    auto* titleBox = makeGroup(this, "TitleBox", QStringLiteral("Title"));
+    auto* titleBox = NamedGroup(this, "TitleBox", QStringLiteral("Title"));
     auto* titleLayout = compact(new QGridLayout(titleBox));
     cName_ = new QLineEdit(titleBox);
     cName_->setObjectName(QStringLiteral("CName"));
@@ -134,19 +111,19 @@ QLayout* TEasyTab::buildMarkColumn() {
     ctitlepos_ = new QComboBox(titleBox);
     ctitlepos_->setObjectName(QStringLiteral("Ctitlepos"));
     ctitlepos_->addItems({QStringLiteral("Up"), QStringLiteral("Down")});
-    setTitle_ = makeButton(titleBox, "SetTitle", QStringLiteral("Set"));
+    setTitle_ = FittedButton(titleBox, "SetTitle", QStringLiteral("Set"));
     titleLayout->addWidget(cName_, 0, 0, 1, 2);
     titleLayout->addWidget(ctitlepos_, 1, 0);
     titleLayout->addWidget(setTitle_, 1, 1);
     layout->addWidget(titleBox);
 
-    auto* revBox = makeGroup(this, "RevBox", QStringLiteral("Rev"));
+    auto* revBox = NamedGroup(this, "RevBox", QStringLiteral("Rev"));
     auto* revLayout = compact(new QHBoxLayout(revBox));
     hRev_ = new QCheckBox(QStringLiteral("HRev"), revBox);
     hRev_->setObjectName(QStringLiteral("HRev"));
     vRev_ = new QCheckBox(QStringLiteral("VRev"), revBox);
     vRev_->setObjectName(QStringLiteral("VRev"));
-    revSet_ = makeButton(revBox, "RevSet", QStringLiteral("Save"));
+    revSet_ = FittedButton(revBox, "RevSet", QStringLiteral("Save"));
     revLayout->addWidget(hRev_);
     revLayout->addWidget(vRev_);
     revLayout->addWidget(revSet_);
@@ -176,40 +153,40 @@ QLayout* TEasyTab::buildExposureColumn() {
     auto* wbRow = new QHBoxLayout;
     wbSelect_ = new TRadioGroup(QStringLiteral("wb_select"), QStringLiteral("WB"),
                                 {QStringLiteral("ATW"), QStringLiteral("AWB")}, this, 2);
-    awb_ = makeButton(this, "AWB", QStringLiteral("Enter"));
+    awb_ = FittedButton(this, "AWB", QStringLiteral("Enter"));
     wbRow->addWidget(wbSelect_, 1);
     wbRow->addWidget(awb_, 0, Qt::AlignBottom);
     layout->addLayout(wbRow);
 
     auto* wbBars = new QGridLayout;
-    atwBar_ = makeBar(this, "ATWBar", 0, 8);
-    awbBar_ = makeBar(this, "AWBBar", 0, 8);
+    atwBar_ = NamedBar(this, "ATWBar", 0, 8);
+    awbBar_ = NamedBar(this, "AWBBar", 0, 8);
     addBarRow(wbBars, 0, makeLabel(this, QStringLiteral("ATW"), 44), atwBar_);
     addBarRow(wbBars, 1, makeLabel(this, QStringLiteral("AWB"), 44), awbBar_);
     layout->addLayout(wbBars);
 
-    wbGroup_ = makeGroup(this, "WB", QStringLiteral("Gain"));
+    wbGroup_ = NamedGroup(this, "WB", QStringLiteral("Gain"));
     auto* gainLayout = compact(new QGridLayout(wbGroup_));
-    rGain_ = makeBar(wbGroup_, "Rgain", 0, 8);
-    bGain_ = makeBar(wbGroup_, "BGain", 0, 8);
+    rGain_ = NamedBar(wbGroup_, "Rgain", 0, 8);
+    bGain_ = NamedBar(wbGroup_, "BGain", 0, 8);
     addBarRow(gainLayout, 0, makeLabel(wbGroup_, QStringLiteral("R-Y"), 40), rGain_);
     addBarRow(gainLayout, 1, makeLabel(wbGroup_, QStringLiteral("B-Y"), 40), bGain_);
     layout->addWidget(wbGroup_);
 
-    auto* agcBox = makeGroup(this, "AGC", QStringLiteral("AGC / Sens"));
+    auto* agcBox = NamedGroup(this, "AGC", QStringLiteral("AGC / Sens"));
     auto* agcLayout = compact(new QGridLayout(agcBox));
-    agcBar_ = makeBar(agcBox, "AGCBar", 0, 8);
-    sensBar_ = makeBar(agcBox, "SENSBar", 0, 8);
+    agcBar_ = NamedBar(agcBox, "AGCBar", 0, 8);
+    sensBar_ = NamedBar(agcBox, "SENSBar", 0, 8);
     addBarRow(agcLayout, 0, makeLabel(agcBox, QStringLiteral("AGC"), 40), agcBar_,
               makeLabel(agcBox, QStringLiteral("Auto")));
     addBarRow(agcLayout, 1, makeLabel(agcBox, QStringLiteral("Sens"), 40), sensBar_,
               makeLabel(agcBox, QStringLiteral("Auto")));
     layout->addWidget(agcBox);
 
-    auto* apcBox = makeGroup(this, "APC", QStringLiteral("APC"));
+    auto* apcBox = NamedGroup(this, "APC", QStringLiteral("APC"));
     auto* apcLayout = compact(new QGridLayout(apcBox));
-    hGainBar_ = makeBar(apcBox, "HGainBar", 0, 12);
-    vGainBar_ = makeBar(apcBox, "VGainBar", 0, 12);
+    hGainBar_ = NamedBar(apcBox, "HGainBar", 0, 12);
+    vGainBar_ = NamedBar(apcBox, "VGainBar", 0, 12);
     addBarRow(apcLayout, 0, makeLabel(apcBox, QStringLiteral("H-GAIN"), 52), hGainBar_);
     addBarRow(apcLayout, 1, makeLabel(apcBox, QStringLiteral("V-GAIN"), 52), vGainBar_);
     layout->addWidget(apcBox);
@@ -222,14 +199,14 @@ QLayout* TEasyTab::buildExposureColumn() {
     phaseRow->addWidget(sync_, 1);
     phaseRow->addWidget(phaseLevel_, 0, Qt::AlignBottom);
     layout->addLayout(phaseRow);
-    phaseBar_ = makeBar(this, "PhaseBar", 0, 0);
+    phaseBar_ = NamedBar(this, "PhaseBar", 0, 0);
     phaseBar_->setTickPosition(QSlider::NoTicks);
     layout->addWidget(phaseBar_);
 
     auto* presetRow = new QHBoxLayout;
     preset_ = new TRadioGroup(QStringLiteral("Preset"), QStringLiteral("Preset"),
                               {QStringLiteral("OFF"), QStringLiteral("ON")}, this, 2);
-    presetSet_ = makeButton(this, "PresetSet", QStringLiteral("Enter"));
+    presetSet_ = FittedButton(this, "PresetSet", QStringLiteral("Enter"));
     presetRow->addWidget(preset_, 1);
     presetRow->addWidget(presetSet_, 0, Qt::AlignBottom);
     layout->addLayout(presetRow);
@@ -244,13 +221,13 @@ QLayout* TEasyTab::buildModeColumn() {
     const QStringList autoFix = {QStringLiteral("AUTO"), QStringLiteral("FIX")};
 
     peak_ = new TRadioGroup(QStringLiteral("PEAK"), QStringLiteral("PEAK"), offOn, this, 2);
-    peakOnBar_ = makeBar(this, "PeakOnBar", 0, 8);
+    peakOnBar_ = NamedBar(this, "PeakOnBar", 0, 8);
     layout->addWidget(peak_);
     layout->addWidget(peakOnBar_);
 
     alc_ = new TRadioGroup(QStringLiteral("ALC"), QStringLiteral("ALC"), autoFix, this, 2);
-    alcAutoBar_ = makeBar(this, "ALCAutoBar", 0, 8);
-    alcFixBar_ = makeBar(this, "ALCFixBar", 0, 8);
+    alcAutoBar_ = NamedBar(this, "ALCAutoBar", 0, 8);
+    alcFixBar_ = NamedBar(this, "ALCFixBar", 0, 8);
     auto* alcBars = new QGridLayout;
     addBarRow(alcBars, 0, makeLabel(this, QStringLiteral("AUTO"), 36), alcAutoBar_);
     addBarRow(alcBars, 1, makeLabel(this, QStringLiteral("FIX"), 36), alcFixBar_);
@@ -258,7 +235,7 @@ QLayout* TEasyTab::buildModeColumn() {
     layout->addLayout(alcBars);
 
     aes_ = new TRadioGroup(QStringLiteral("AES"), QStringLiteral("AES"), autoFix, this, 2);
-    aesAutoBar_ = makeBar(this, "AESAutoBar", 0, 8);
+    aesAutoBar_ = NamedBar(this, "AESAutoBar", 0, 8);
     aesFixBox_ = new QComboBox(this);
     aesFixBox_->setObjectName(QStringLiteral("AESFixBox"));
     aesFixBox_->addItems({QStringLiteral("OFF"), QStringLiteral("1/100 or 1/120"),
@@ -280,7 +257,7 @@ QLayout* TEasyTab::buildModeColumn() {
 QLayout* TEasyTab::buildBlcColumn() {
     auto* layout = new QVBoxLayout;
 
-    auto* blcBox = makeGroup(this, "GroupBox5", QStringLiteral("BLC"));
+    auto* blcBox = NamedGroup(this, "GroupBox5", QStringLiteral("BLC"));
     auto* blcLayout = compact(new QGridLayout(blcBox));
     blc_ = new TRadioGroup(QStringLiteral("BLC"), QStringLiteral("Select"),
                            {QStringLiteral("OFF"), QStringLiteral("ON")}, blcBox, 2);
@@ -297,7 +274,7 @@ QLayout* TEasyTab::buildBlcColumn() {
         grid->addWidget(box, k / 8, k % 8);
         blcChecks_[static_cast<std::size_t>(k)] = box;
     }
-    blcSensBar_ = makeBar(blcBox, "BLCSensBar", 0, 7);
+    blcSensBar_ = NamedBar(blcBox, "BLCSensBar", 0, 7);
     blcLayout->addWidget(blc_, 0, 0, 1, 2);
     blcLayout->addWidget(makeLabel(blcBox, QStringLiteral("Area")), 1, 0, 1, 2);
     blcLayout->addWidget(panel, 2, 0, 1, 2, Qt::AlignHCenter);

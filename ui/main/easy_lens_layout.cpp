@@ -7,6 +7,7 @@
 #include "ui/main/adjust_spin_button.h"
 #include "ui/main/easy_lens.h"
 #include "ui/widgets/hex_field.h"
+#include "ui/widgets/named.h"
 #include "ui/widgets/radio_group.h"
 
 #include <QCheckBox>
@@ -44,33 +45,10 @@ QLineEdit* makeShown(QWidget* parent, const char* name) {
     return edit;
 }
 
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setFixedWidth(button->fontMetrics().horizontalAdvance(caption) + 20);
-    return button;
-}
-
-QSlider* makeBar(QWidget* parent, const char* name, int minimum, int maximum) {
-    auto* bar = new QSlider(Qt::Horizontal, parent);
-    bar->setObjectName(QLatin1String(name));
-    bar->setRange(minimum, maximum);
-    bar->setTickPosition(QSlider::TicksBelow);
-    bar->setTickInterval(1);
-    bar->setPageStep(1);
-    return bar;
-}
-
-QGroupBox* makeBox(QWidget* parent, const char* name, const QString& caption) {
-    auto* box = new QGroupBox(caption, parent);
-    box->setObjectName(QLatin1String(name));
-    return box;
-}
-
 } // namespace
 
 QWidget* TEasyTab::buildLensGroup() {
-    lensGroup_ = makeBox(this, "GroupBox13", QStringLiteral("Lens Control"));
+    lensGroup_ = NamedGroup(this, "GroupBox13", QStringLiteral("Lens Control"));
     QWidget* g = lensGroup_;
     auto* grid = tight(new QGridLayout(g));
     grid->setHorizontalSpacing(4);
@@ -88,10 +66,10 @@ QWidget* TEasyTab::buildLensGroup() {
     zoomStep_->setFixedWidth(kStepWidth);
     zoomSpin_ = new TAdjustSpinButton(QStringLiteral("ZoomSpinButton"), g);
     currentZoom_ = makeShown(g, "CurrentZoom");
-    getZoomCurrent_ = makeButton(g, "GetZoomCurrent", QStringLiteral("Get"));
-    zoomStepBar_ = makeBar(g, "ZoomStepBar", lens::kZoomMin, lens::kZoomMax);
+    getZoomCurrent_ = FittedButton(g, "GetZoomCurrent", QStringLiteral("Get"), 20);
+    zoomStepBar_ = NamedBar(g, "ZoomStepBar", lens::kZoomMin, lens::kZoomMax);
     zoomStepBar_->setTickPosition(QSlider::NoTicks);
-    zoomSpeedBar_ = makeBar(g, "ZoomSpeedBar", 0, 4);
+    zoomSpeedBar_ = NamedBar(g, "ZoomSpeedBar", 0, 4);
     zoomSpeedBar_->setFixedWidth(kSpeedWidth);
     grid->addWidget(label(QStringLiteral("Zoom")), 0, 0);
     grid->addWidget(label(QStringLiteral("Direct")), 0, 1);
@@ -113,12 +91,12 @@ QWidget* TEasyTab::buildLensGroup() {
     focusStep_->setFixedWidth(kStepWidth);
     focusSpin_ = new TAdjustSpinButton(QStringLiteral("FocusSpinButton"), g);
     currentFocus_ = makeShown(g, "CurrentFocus");
-    onePushAF_ = makeButton(g, "OnePushAF", QStringLiteral("OnePushAF"));
+    onePushAF_ = FittedButton(g, "OnePushAF", QStringLiteral("OnePushAF"), 20);
     focusStepMin_ = makeShown(g, "FocusStepMin");
     focusStepMax_ = makeShown(g, "FocusStepMax");
-    focusStepBar_ = makeBar(g, "FocusStepBar", 0, 0);
+    focusStepBar_ = NamedBar(g, "FocusStepBar", 0, 0);
     focusStepBar_->setTickPosition(QSlider::NoTicks);
-    focusSpeedBar_ = makeBar(g, "FocusSpeedBar", 0, 4);
+    focusSpeedBar_ = NamedBar(g, "FocusSpeedBar", 0, 4);
     focusSpeedBar_->setFixedWidth(kSpeedWidth);
     grid->addWidget(label(QStringLiteral("Focus")), 2, 0);
     grid->addWidget(label(QStringLiteral("Direct")), 2, 1);
@@ -144,7 +122,7 @@ QWidget* TEasyTab::buildLensGroup() {
     currentCheck_->setChecked(false);
     digitalZoom_ = new TRadioGroup(QStringLiteral("DigitalZoom"), QStringLiteral("Digital Zoom"),
                                    {QStringLiteral("OFF"), QStringLiteral("ON")}, g, 2);
-    auto* alarmBox = makeBox(g, "AlarmBox", QStringLiteral("Alarm"));
+    auto* alarmBox = NamedGroup(g, "AlarmBox", QStringLiteral("Alarm"));
     auto* alarmLayout = tight(new QHBoxLayout(alarmBox));
     alarmNo_ = makeEdit(new QLineEdit(alarmBox), "AlarmNo", 2, kNumberWidth);
     alarmSpin_ = new TAdjustSpinButton(QStringLiteral("AlarmSpinButton"), alarmBox);
@@ -161,12 +139,12 @@ QWidget* TEasyTab::buildLensGroup() {
     grid->addLayout(modes, 4, 0, 1, 7);
 
     // Stored positions and the push switch.
-    auto* positionBox = makeBox(g, "PositionBox", QStringLiteral("Position"));
+    auto* positionBox = NamedGroup(g, "PositionBox", QStringLiteral("Position"));
     auto* positionLayout = tight(new QHBoxLayout(positionBox));
     positionNo_ = makeEdit(new QLineEdit(positionBox), "PositionNo", 2, kNumberWidth);
     positionSpin_ = new TAdjustSpinButton(QStringLiteral("PositionSpinButton"), positionBox);
-    posLoad_ = makeButton(positionBox, "PosLoad", QStringLiteral("Load"));
-    posSave_ = makeButton(positionBox, "PosSave", QStringLiteral("Save"));
+    posLoad_ = FittedButton(positionBox, "PosLoad", QStringLiteral("Load"), 20);
+    posSave_ = FittedButton(positionBox, "PosSave", QStringLiteral("Save"), 20);
     positionLayout->addWidget(positionNo_);
     positionLayout->addWidget(positionSpin_);
     positionLayout->addWidget(posLoad_);

@@ -16,6 +16,7 @@
 #include "ui/main/easy_tab.h"
 #include "ui/main/tab_context.h"
 #include "ui/widgets/hex_field.h"
+#include "ui/widgets/named.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -29,12 +30,6 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
     button->setObjectName(QLatin1String(name));
     button->setMinimumWidth(button->fontMetrics().horizontalAdvance(caption) + 24);
     return button;
-}
-
-QGroupBox* makeGroup(QWidget* parent, const char* name, const QString& caption) {
-    auto* box = new QGroupBox(caption, parent);
-    box->setObjectName(QLatin1String(name));
-    return box;
 }
 
 } // namespace
@@ -51,8 +46,8 @@ TLineTab::~TLineTab() {
 }
 
 void TLineTab::buildControls() {
-    auto* iris = makeGroup(this, "IRISAdjust", QStringLiteral("IRIS Adjust"));
-    auto* biasBox = makeGroup(iris, "BiasBox", QStringLiteral("Bias"));
+    auto* iris = NamedGroup(this, "IRISAdjust", QStringLiteral("IRIS Adjust"));
+    auto* biasBox = NamedGroup(iris, "BiasBox", QStringLiteral("Bias"));
     biasNum_ = new THexField(QStringLiteral("BiasNum"), 2, biasBox);
     biasNum_->setFixedWidth(36);
     biasSpin_ = new TAdjustSpinButton(QStringLiteral("BiasSpinButton"), biasBox);
@@ -69,7 +64,7 @@ void TLineTab::buildControls() {
     irisButtons->addWidget(irisAdjustExit_);
     irisLayout->addLayout(irisButtons);
 
-    auto* lensBox = makeGroup(this, "LensAdjust", QStringLiteral("Lens Adjust"));
+    auto* lensBox = NamedGroup(this, "LensAdjust", QStringLiteral("Lens Adjust"));
     adjustGo_ = makeButton(lensBox, "AdjustGo", QStringLiteral("Adjust Go"));
     auto* lensLayout = new QHBoxLayout(lensBox);
     lensLayout->addWidget(adjustGo_);

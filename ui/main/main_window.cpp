@@ -193,7 +193,7 @@ void TF38R5::buildStatusBar() {
         QFont mono = status_[i]->font();
         mono.setFamily(QStringLiteral("Monospace"));
         mono.setStyleHint(QFont::TypeWriter);
-        mono.setPointSize(8); // 30 hexadecimal digits fit the 200-pixel panel
+        mono.setPointSize(7); // 30 hexadecimal digits fit the 200-pixel panel
         if (i == 1 || i == 2) status_[i]->setFont(mono);
         bar->addWidget(status_[i]);
     }
