@@ -2,11 +2,11 @@
 
 #include "link/frames.h"
 #include "link/hex.h"
-#include "ui/main/adjust_spin_button.h"
 #include "ui/main/tab_context.h"
 #include "ui/widgets/hex_field.h"
 #include "ui/widgets/level_control.h"
 #include "ui/widgets/radio_group.h"
+#include "ui/widgets/spin_button.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -133,7 +133,7 @@ QWidget* TAdjustTab::buildDelayBox() {
         field->setFixedWidth(28);
         field->setAlignment(Qt::AlignCenter);
         delays_[i] = field;
-        delaySpins_[i] = new TAdjustSpinButton(QStringLiteral("CSpinButton%1").arg(i + 1), box);
+        delaySpins_[i] = new TSpinButton(QStringLiteral("CSpinButton%1").arg(i + 1), box);
         grid->addWidget(label(QString::fromLatin1(captions[i]), box), i, 0);
         grid->addWidget(field, i, 1);
         grid->addWidget(delaySpins_[i], i, 2);
@@ -149,7 +149,7 @@ QWidget* TAdjustTab::buildLensBox() {
     pwm_ref_->setText(QStringLiteral("00"));
     pwm_ref_->setFixedWidth(34);
     pwm_ref_->setAlignment(Qt::AlignCenter);
-    spin5_ = new TAdjustSpinButton(QStringLiteral("CSpinButton5"), box);
+    spin5_ = new TSpinButton(QStringLiteral("CSpinButton5"), box);
     row->addWidget(label(QStringLiteral("Offset "), box));
     row->addWidget(pwm_ref_);
     row->addWidget(spin5_);
@@ -245,11 +245,11 @@ void TAdjustTab::connectHandlers() {
         {&TAdjustTab::CSpinButton4DownClick, &TAdjustTab::CSpinButton4UpClick},
     }};
     for (std::size_t i = 0; i < delaySpins_.size(); ++i) {
-        connect(delaySpins_[i], &TAdjustSpinButton::DownClick, this, delaySlots[i].first);
-        connect(delaySpins_[i], &TAdjustSpinButton::UpClick, this, delaySlots[i].second);
+        connect(delaySpins_[i], &TSpinButton::DownClick, this, delaySlots[i].first);
+        connect(delaySpins_[i], &TSpinButton::UpClick, this, delaySlots[i].second);
     }
-    connect(spin5_, &TAdjustSpinButton::DownClick, this, &TAdjustTab::CSpinButton5DownClick);
-    connect(spin5_, &TAdjustSpinButton::UpClick, this, &TAdjustTab::CSpinButton5UpClick);
+    connect(spin5_, &TSpinButton::DownClick, this, &TAdjustTab::CSpinButton5DownClick);
+    connect(spin5_, &TSpinButton::UpClick, this, &TAdjustTab::CSpinButton5UpClick);
 
     connect(SaveAdjust_, &QPushButton::clicked, this, &TAdjustTab::SaveAdjustClick);
     connect(CanAdjust_, &QPushButton::clicked, this, &TAdjustTab::CanAdjustClick);

@@ -13,7 +13,7 @@ class QCheckBox;
 class QLineEdit;
 class QPushButton;
 class QSlider;
-class TAdjustSpinButton;
+class TSpinButton;
 class THexField;
 class TLevelControl;
 class TRadioGroup;
@@ -89,10 +89,10 @@ class TAdjustTab : public QWidget {
     TRadioGroup* sync_disp_sel_ = nullptr;
     TRadioGroup* shut_disp_sel_ = nullptr;
     THexField* pwm_ref_ = nullptr;
-    TAdjustSpinButton* spin5_ = nullptr;
+    TSpinButton* spin5_ = nullptr;
     // rg_delay, rg_width, shp_delay, shd_delay: the fields of CSpinButton1 .. 4.
     std::array<THexField*, 4> delays_{};
-    std::array<TAdjustSpinButton*, 4> delaySpins_{};
+    std::array<TSpinButton*, 4> delaySpins_{};
     QPushButton* SaveAdjust_ = nullptr;
     QPushButton* CanAdjust_ = nullptr;
     QSlider* CromaRY_ = nullptr;

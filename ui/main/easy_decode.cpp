@@ -9,7 +9,7 @@
 #include "link/hex.h"
 #include "transactions/blc_area.h"
 #include "transactions/title_codec.h"
-#include "ui/main/adjust_spin_button.h"
+#include "ui/widgets/spin_button.h"
 #include "ui/main/tab_context.h"
 #include "ui/widgets/hex_field.h"
 #include "ui/widgets/radio_group.h"

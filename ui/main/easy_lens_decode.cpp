@@ -9,7 +9,7 @@
 
 #include "link/frames.h"
 #include "link/hex.h"
-#include "ui/main/adjust_spin_button.h"
+#include "ui/widgets/spin_button.h"
 #include "ui/main/easy_lens.h"
 #include "ui/main/tab_context.h"
 #include "ui/widgets/hex_field.h"

@@ -7,11 +7,11 @@
 
 #include "link/frames.h"
 #include "link/hex.h"
-#include "ui/main/adjust_spin_button.h"
 #include "ui/main/tab_context.h"
 #include "ui/widgets/hex_field.h"
 #include "ui/widgets/level_control.h"
 #include "ui/widgets/radio_group.h"
+#include "ui/widgets/spin_button.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -63,10 +63,10 @@ void TEasyTab::buildLensLevelControls() {
 }
 
 void TEasyTab::connectLensHandlers() {
-    const auto spin = [this](TAdjustSpinButton* button, void (TEasyTab::*up)(),
+    const auto spin = [this](TSpinButton* button, void (TEasyTab::*up)(),
                              void (TEasyTab::*down)()) {
-        connect(button, &TAdjustSpinButton::UpClick, this, up);
-        connect(button, &TAdjustSpinButton::DownClick, this, down);
+        connect(button, &TSpinButton::UpClick, this, up);
+        connect(button, &TSpinButton::DownClick, this, down);
     };
     const auto bar = [this](QSlider* slider, void (TEasyTab::*handler)()) {
         connect(slider, &QSlider::valueChanged, this, handler);

@@ -4,11 +4,11 @@
 
 #include "ui/main/easy_tab.h"
 
-#include "ui/main/adjust_spin_button.h"
 #include "ui/main/easy_lens.h"
 #include "ui/widgets/hex_field.h"
 #include "ui/widgets/named.h"
 #include "ui/widgets/radio_group.h"
+#include "ui/widgets/spin_button.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -64,7 +64,7 @@ QWidget* TEasyTab::buildLensGroup() {
     // Zoom: target, arrows, current position, "Get"; the bar and the speed below.
     zoomStep_ = new THexField(QStringLiteral("ZoomStep"), 4, g);
     zoomStep_->setFixedWidth(kStepWidth);
-    zoomSpin_ = new TAdjustSpinButton(QStringLiteral("ZoomSpinButton"), g);
+    zoomSpin_ = new TSpinButton(QStringLiteral("ZoomSpinButton"), g);
     currentZoom_ = makeShown(g, "CurrentZoom");
     getZoomCurrent_ = FittedButton(g, "GetZoomCurrent", QStringLiteral("Get"), 20);
     zoomStepBar_ = NamedBar(g, "ZoomStepBar", lens::kZoomMin, lens::kZoomMax);
@@ -89,7 +89,7 @@ QWidget* TEasyTab::buildLensGroup() {
     // limits around the bar and the speed below.
     focusStep_ = new THexField(QStringLiteral("FocusStep"), 4, g);
     focusStep_->setFixedWidth(kStepWidth);
-    focusSpin_ = new TAdjustSpinButton(QStringLiteral("FocusSpinButton"), g);
+    focusSpin_ = new TSpinButton(QStringLiteral("FocusSpinButton"), g);
     currentFocus_ = makeShown(g, "CurrentFocus");
     onePushAF_ = FittedButton(g, "OnePushAF", QStringLiteral("OnePushAF"), 20);
     focusStepMin_ = makeShown(g, "FocusStepMin");
@@ -125,7 +125,7 @@ QWidget* TEasyTab::buildLensGroup() {
     auto* alarmBox = NamedGroup(g, "AlarmBox", QStringLiteral("Alarm"));
     auto* alarmLayout = tight(new QHBoxLayout(alarmBox));
     alarmNo_ = makeEdit(new QLineEdit(alarmBox), "AlarmNo", 2, kNumberWidth);
-    alarmSpin_ = new TAdjustSpinButton(QStringLiteral("AlarmSpinButton"), alarmBox);
+    alarmSpin_ = new TSpinButton(QStringLiteral("AlarmSpinButton"), alarmBox);
     alarmLayout->addWidget(alarmNo_);
     alarmLayout->addWidget(alarmSpin_);
     auto* checks = new QVBoxLayout;
@@ -142,7 +142,7 @@ QWidget* TEasyTab::buildLensGroup() {
     auto* positionBox = NamedGroup(g, "PositionBox", QStringLiteral("Position"));
     auto* positionLayout = tight(new QHBoxLayout(positionBox));
     positionNo_ = makeEdit(new QLineEdit(positionBox), "PositionNo", 2, kNumberWidth);
-    positionSpin_ = new TAdjustSpinButton(QStringLiteral("PositionSpinButton"), positionBox);
+    positionSpin_ = new TSpinButton(QStringLiteral("PositionSpinButton"), positionBox);
     posLoad_ = FittedButton(positionBox, "PosLoad", QStringLiteral("Load"), 20);
     posSave_ = FittedButton(positionBox, "PosSave", QStringLiteral("Save"), 20);
     positionLayout->addWidget(positionNo_);

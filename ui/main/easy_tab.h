@@ -27,7 +27,7 @@ class QLayout;
 class QLineEdit;
 class QPushButton;
 class QSlider;
-class TAdjustSpinButton;
+class TSpinButton;
 class TLensAdjustment;
 class TLevelControl;
 class THexField;
@@ -268,12 +268,12 @@ class TEasyTab : public QWidget {
     // Lens group
     QGroupBox* lensGroup_ = nullptr;
     THexField* zoomStep_ = nullptr;
-    TAdjustSpinButton* zoomSpin_ = nullptr;
+    TSpinButton* zoomSpin_ = nullptr;
     QLineEdit* currentZoom_ = nullptr;
     QSlider* zoomStepBar_ = nullptr;
     QPushButton* getZoomCurrent_ = nullptr;
     THexField* focusStep_ = nullptr;
-    TAdjustSpinButton* focusSpin_ = nullptr;
+    TSpinButton* focusSpin_ = nullptr;
     QLineEdit* currentFocus_ = nullptr;
     QLineEdit* focusStepMin_ = nullptr;
     QLineEdit* focusStepMax_ = nullptr;
@@ -285,12 +285,12 @@ class TEasyTab : public QWidget {
     QCheckBox* currentCheck_ = nullptr;
     TRadioGroup* digitalZoom_ = nullptr;
     QLineEdit* positionNo_ = nullptr;
-    TAdjustSpinButton* positionSpin_ = nullptr;
+    TSpinButton* positionSpin_ = nullptr;
     QPushButton* posLoad_ = nullptr;
     QPushButton* posSave_ = nullptr;
     TRadioGroup* pushSW_ = nullptr;
     QLineEdit* alarmNo_ = nullptr;
-    TAdjustSpinButton* alarmSpin_ = nullptr;
+    TSpinButton* alarmSpin_ = nullptr;
     TLensAdjustment* lensAdjustment_ = nullptr;
 
     // Debounced level controls, in the order of the member table.

@@ -12,11 +12,11 @@
 
 #include "link/frames.h"
 #include "link/hex.h"
-#include "ui/main/adjust_spin_button.h"
 #include "ui/main/easy_tab.h"
 #include "ui/main/tab_context.h"
 #include "ui/widgets/hex_field.h"
 #include "ui/widgets/named.h"
+#include "ui/widgets/spin_button.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -50,7 +50,7 @@ void TLineTab::buildControls() {
     auto* biasBox = NamedGroup(iris, "BiasBox", QStringLiteral("Bias"));
     biasNum_ = new THexField(QStringLiteral("BiasNum"), 2, biasBox);
     biasNum_->setFixedWidth(36);
-    biasSpin_ = new TAdjustSpinButton(QStringLiteral("BiasSpinButton"), biasBox);
+    biasSpin_ = new TSpinButton(QStringLiteral("BiasSpinButton"), biasBox);
     auto* biasLayout = new QHBoxLayout(biasBox);
     biasLayout->addWidget(biasNum_);
     biasLayout->addWidget(biasSpin_);
@@ -86,8 +86,8 @@ void TLineTab::buildControls() {
     connect(irisAdjustExit_, &QPushButton::clicked, this, &TLineTab::IRISAdjustExitClick);
     connect(adjustGo_, &QPushButton::clicked, this, &TLineTab::AdjustGoClick);
     connect(biasNum_, &QLineEdit::textChanged, this, &TLineTab::BiasNumChange);
-    connect(biasSpin_, &TAdjustSpinButton::UpClick, this, &TLineTab::BiasSpinButtonUpClick);
-    connect(biasSpin_, &TAdjustSpinButton::DownClick, this, &TLineTab::BiasSpinButtonDownClick);
+    connect(biasSpin_, &TSpinButton::UpClick, this, &TLineTab::BiasSpinButtonUpClick);
+    connect(biasSpin_, &TSpinButton::DownClick, this, &TLineTab::BiasSpinButtonDownClick);
 }
 
 // ------------------------------------------------------------------ replies

@@ -12,7 +12,7 @@
 #include <QWidget>
 
 class QPushButton;
-class TAdjustSpinButton;
+class TSpinButton;
 class TEasyTab;
 class THexField;
 class TTabContext;
@@ -50,7 +50,7 @@ class TLineTab : public QWidget, public TLensAdjustment {
     TTabContext& context_;
     QPointer<TEasyTab> easy_;
     THexField* biasNum_ = nullptr;
-    TAdjustSpinButton* biasSpin_ = nullptr;
+    TSpinButton* biasSpin_ = nullptr;
     QPushButton* irisAdjustSet_ = nullptr;
     QPushButton* irisAdjustExit_ = nullptr;
     QPushButton* adjustGo_ = nullptr;

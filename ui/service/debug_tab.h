@@ -25,7 +25,7 @@ class QComboBox;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
-class TAdjustSpinButton;
+class TSpinButton;
 class THexField;
 class TTabContext;
 
@@ -96,12 +96,12 @@ class TDebugTab : public QWidget {
     QComboBox* DspAdr_ = nullptr;
     THexField* DspData_ = nullptr;
     THexField* DspRadix_ = nullptr;
-    TAdjustSpinButton* DspDatSpin_ = nullptr;
+    TSpinButton* DspDatSpin_ = nullptr;
     QCheckBox* NoWrite_ = nullptr;
     THexField* eepadr_ = nullptr;
     THexField* Eepdata_ = nullptr;
-    TAdjustSpinButton* CSpinButton6_ = nullptr;
-    TAdjustSpinButton* CSpinButton7_ = nullptr;
+    TSpinButton* CSpinButton6_ = nullptr;
+    TSpinButton* CSpinButton7_ = nullptr;
     QCheckBox* EEP_RAM_ = nullptr;
     THexField* ramAdr_ = nullptr;
     THexField* RamCount_ = nullptr;

@@ -1,10 +1,10 @@
 // The controls of the Debug page and their places: the register, EEPROM,
 // command and OSD groups on the left, the RAM group with its dump on the right.
 
-#include "ui/main/adjust_spin_button.h"
 #include "ui/service/debug_tab.h"
 #include "ui/service/register_rows.h"
 #include "ui/widgets/hex_field.h"
+#include "ui/widgets/spin_button.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -117,7 +117,7 @@ QWidget* TDebugTab::buildDspBox() {
     DspAdr_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
 
     DspData_ = hexField("DspData", 4, "Data", box);
-    DspDatSpin_ = new TAdjustSpinButton(QStringLiteral("DspDatSpin"), box);
+    DspDatSpin_ = new TSpinButton(QStringLiteral("DspDatSpin"), box);
     DspRadix_ = hexField("DspRadix", 4, "FFFF", box);
     NoWrite_ = checkBox("NoWrite", QStringLiteral("NoWrite(EEP)"), box);
 
@@ -136,9 +136,9 @@ QWidget* TDebugTab::buildEepromBox() {
     auto* box = group("GroupBox4", "EEPROM", this);
     auto* grid = new QGridLayout(box);
     eepadr_ = hexField("eepadr", 4, "0000", box);
-    CSpinButton6_ = new TAdjustSpinButton(QStringLiteral("CSpinButton6"), box);
+    CSpinButton6_ = new TSpinButton(QStringLiteral("CSpinButton6"), box);
     Eepdata_ = hexField("Eepdata", 4, "Data", box);
-    CSpinButton7_ = new TAdjustSpinButton(QStringLiteral("CSpinButton7"), box);
+    CSpinButton7_ = new TSpinButton(QStringLiteral("CSpinButton7"), box);
     // The form's caption "&& RAM" shows a single ampersand.
     EEP_RAM_ = checkBox("EEP_RAM", QStringLiteral("&& RAM"), box);
     grid->addWidget(label(QStringLiteral("Address"), box), 0, 0);
@@ -247,14 +247,14 @@ void TDebugTab::connectHandlers() {
     connect(DspAdr_, &QComboBox::activated, this, &TDebugTab::DspAdrChange);
     connect(DspData_, &QLineEdit::textChanged, this, &TDebugTab::DspDataChange);
     connect(DspRadix_, &QLineEdit::textChanged, this, &TDebugTab::DspRadixChange);
-    connect(DspDatSpin_, &TAdjustSpinButton::UpClick, this, &TDebugTab::DspDatSpinUpClick);
-    connect(DspDatSpin_, &TAdjustSpinButton::DownClick, this, &TDebugTab::DspDatSpinDownClick);
+    connect(DspDatSpin_, &TSpinButton::UpClick, this, &TDebugTab::DspDatSpinUpClick);
+    connect(DspDatSpin_, &TSpinButton::DownClick, this, &TDebugTab::DspDatSpinDownClick);
     connect(eepadr_, &QLineEdit::textChanged, this, &TDebugTab::eepadrChange);
     connect(Eepdata_, &QLineEdit::textChanged, this, &TDebugTab::EepdataChange);
-    connect(CSpinButton6_, &TAdjustSpinButton::UpClick, this, &TDebugTab::CSpinButton6UpClick);
-    connect(CSpinButton6_, &TAdjustSpinButton::DownClick, this, &TDebugTab::CSpinButton6DownClick);
-    connect(CSpinButton7_, &TAdjustSpinButton::UpClick, this, &TDebugTab::CSpinButton7UpClick);
-    connect(CSpinButton7_, &TAdjustSpinButton::DownClick, this, &TDebugTab::CSpinButton7DownClick);
+    connect(CSpinButton6_, &TSpinButton::UpClick, this, &TDebugTab::CSpinButton6UpClick);
+    connect(CSpinButton6_, &TSpinButton::DownClick, this, &TDebugTab::CSpinButton6DownClick);
+    connect(CSpinButton7_, &TSpinButton::UpClick, this, &TDebugTab::CSpinButton7UpClick);
+    connect(CSpinButton7_, &TSpinButton::DownClick, this, &TDebugTab::CSpinButton7DownClick);
     connect(ramAdr_, &QLineEdit::textChanged, this, &TDebugTab::ramAdrChange);
     connect(RamCount_, &QLineEdit::textChanged, this, &TDebugTab::RamCountChange);
     connect(samp_, &QPushButton::clicked, this, &TDebugTab::sampClick);

@@ -7,10 +7,10 @@
 
 class QToolButton;
 
-class TAdjustSpinButton : public QWidget {
+class TSpinButton : public QWidget {
     Q_OBJECT
   public:
-    explicit TAdjustSpinButton(const QString& objectName, QWidget* parent = nullptr);
+    explicit TSpinButton(const QString& objectName, QWidget* parent = nullptr);
 
     QToolButton* upButton() const { return up_; }
     QToolButton* downButton() const { return down_; }

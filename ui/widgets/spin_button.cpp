@@ -1,4 +1,4 @@
-#include "ui/main/adjust_spin_button.h"
+#include "ui/widgets/spin_button.h"
 
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -14,7 +14,7 @@ QToolButton* arrowButton(QWidget* parent, const QString& name, Qt::ArrowType arr
 }
 } // namespace
 
-TAdjustSpinButton::TAdjustSpinButton(const QString& objectName, QWidget* parent)
+TSpinButton::TSpinButton(const QString& objectName, QWidget* parent)
     : QWidget(parent), up_(arrowButton(this, objectName + QStringLiteral("Up"), Qt::UpArrow)),
       down_(arrowButton(this, objectName + QStringLiteral("Down"), Qt::DownArrow)) {
     setObjectName(objectName);
@@ -24,6 +24,6 @@ TAdjustSpinButton::TAdjustSpinButton(const QString& objectName, QWidget* parent)
     layout->addWidget(up_);
     layout->addWidget(down_);
     setFixedSize(16, 22);
-    connect(up_, &QToolButton::clicked, this, &TAdjustSpinButton::UpClick);
-    connect(down_, &QToolButton::clicked, this, &TAdjustSpinButton::DownClick);
+    connect(up_, &QToolButton::clicked, this, &TSpinButton::UpClick);
+    connect(down_, &QToolButton::clicked, this, &TSpinButton::DownClick);
 }
