@@ -189,6 +189,18 @@ TEST_F(Window, TabChangesDuringALoadAreQueuedAndExitDropsThem) {
     EXPECT_FALSE(port->IsOpen());
 }
 
+TEST_F(Window, TheCloseBoxEndsAsCleanlyAsExit) {
+    port->Receive({cam::ACK});
+    port->Deliver();
+    typeAccessCode("qzvt");
+    pages()->setCurrentIndex(5);
+    ASSERT_EQ(find<QLabel>("Order")->text(), "1");
+    window->close();
+    EXPECT_EQ(find<QLabel>("Order")->text(), "0");
+    EXPECT_FALSE(port->IsOpen());
+    EXPECT_FALSE(find<QTimer>("SendTimer")->isActive());
+}
+
 TEST_F(Window, NoCameraEndsTheProgramAtTheSixteenthTick) {
     for (int tick = 1; tick <= 15; ++tick)
         invoke("SendTimerTimer");
