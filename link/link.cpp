@@ -8,23 +8,102 @@ namespace cam {
 
 // ---------------------------------------------------------------- transmit
 
-void TLink::SendSeq(std::uint8_t control) {
-    host_.SetBusyPointer(true);
-    busy_ = true;
-    port_.Write(&control, 1);
-    timeout_ = kTimeoutTicks;
-    retries_ = kRetries;
+namespace {
+// Two writes to the same setting: the newer one replaces the older held one.
+bool sameSetting(const TxFrame& a, const TxFrame& b) {
+    return a[1] == kWriteClass && a[1] == b[1] && a[2] == b[2] && a[3] == b[3];
+}
+} // namespace
+
+bool TLink::write(const void* data, std::uint32_t count) {
+    try {
+        port_.Write(data, count);
+        return true;
+    } catch (const std::exception& e) {
+        writeFailed(e.what());
+        return false;
+    }
 }
 
-int TLink::StxCommand(int count) {
-    if (busy_) return 0; // the caller's payload stays in the frame
+void TLink::writeFailed(const std::string& message) {
+    // The frame never reached the camera: end the exchange as a give-up does.
+    busy_ = false;
+    inFlight_ = false;
+    timeout_ = -1;
+    held_.clear();
+    receiver_.Reset();
+    if (mode_ != Connecting) mode_ = Idle;
+    host_.SetPageControlEnabled(true);
+    host_.SetBusyPointer(false);
+    host_.SerialError(message);
+}
+
+bool TLink::SendSeq(std::uint8_t control) {
     host_.SetBusyPointer(true);
-    complete_command_frame(tx_, count);
-    port_.Write(tx_.data(), static_cast<std::uint32_t>(tx_.size()));
+    busy_ = true;
+    if (!write(&control, 1)) return false;
     timeout_ = kTimeoutTicks;
     retries_ = kRetries;
-    host_.SetStatusText(1, hex_bytes(tx_.data() + 1, 14));
+    return true;
+}
+
+int TLink::StxCommand(int count, std::uint32_t tag) {
+    if (busy_) return 0; // the caller's payload stays in the frame
+    complete_command_frame(tx_, count);
+    const Held frame{tx_, tag, false};
+    if (inFlight_ || dispatching_ || !held_.empty())
+        hold(frame);
+    else
+        writeFrame(frame);
     return 0;
+}
+
+void TLink::hold(const Held& held) {
+    if (!held.bulk && held.tag == 0) {
+        for (Held& waiting : held_) {
+            if (!waiting.bulk && waiting.tag == 0 && sameSetting(waiting.frame, held.frame)) {
+                waiting.frame = held.frame;
+                return;
+            }
+        }
+    }
+    if (held_.size() >= kMaxHeld) {
+        host_.LinkMessage("The camera has not answered yet: the newest command was not sent",
+                          "38R5", false);
+        return;
+    }
+    held_.push_back(held);
+}
+
+void TLink::writeFrame(const Held& held) {
+    host_.SetBusyPointer(true);
+    sent_ = held.frame;
+    sentTag_ = held.tag;
+    sentBulk_ = held.bulk;
+    inFlight_ = true;
+    if (held.bulk) {
+        busy_ = true;
+        host_.SetPageControlEnabled(false);
+        tx_[0] = SOH;
+        writeBulk();
+        if (!inFlight_) return;
+        timeout_ = kBulkTimeoutTicks;
+        retries_ = kBulkRetries;
+        host_.SetCopyProgressMax();
+        return;
+    }
+    tx_[0] = STX;
+    if (!write(sent_.data(), static_cast<std::uint32_t>(sent_.size()))) return;
+    timeout_ = kTimeoutTicks;
+    retries_ = kRetries;
+    host_.SetStatusText(1, hex_bytes(sent_.data() + 1, 14));
+}
+
+void TLink::writeHeld() {
+    if (inFlight_ || dispatching_ || held_.empty()) return;
+    const Held next = held_.front();
+    held_.pop_front();
+    writeFrame(next);
 }
 
 void TLink::SohCommand(const std::int32_t* data) {
@@ -32,26 +111,24 @@ void TLink::SohCommand(const std::int32_t* data) {
         host_.SetStatusText(1, "Busy");
         return;
     }
-    busy_ = true;
-    host_.SetPageControlEnabled(false);
-    host_.SetBusyPointer(true);
-    tx_[0] = SOH;
     std::array<std::uint8_t, kBulkDataSize> image{};
     for (std::size_t i = 0; i < kBulkDataSize; ++i)
         image[i] = static_cast<std::uint8_t>(data[i]);
     build_bulk_frame(bulk_, image.data());
-    writeBulk();
-    timeout_ = kBulkTimeoutTicks;
-    retries_ = kBulkRetries;
-    host_.SetCopyProgressMax();
+    // The bulk exchange keeps the last command frame: the ACK test reads it.
+    const Held frame{sent_, 0, true};
+    if (inFlight_ || dispatching_ || !held_.empty())
+        hold(frame);
+    else
+        writeFrame(frame);
 }
 
 void TLink::writeBulk() {
     // SOH and size code, the data in four writes of 512, then ETX and CRC.
-    port_.Write(bulk_.data(), 2);
+    if (!write(bulk_.data(), 2)) return;
     for (std::size_t offset = 2; offset < 2 + kBulkDataSize; offset += 512)
-        port_.Write(bulk_.data() + offset, 512);
-    port_.Write(bulk_.data() + 2 + kBulkDataSize, 3);
+        if (!write(bulk_.data() + offset, 512)) return;
+    write(bulk_.data() + 2 + kBulkDataSize, 3);
 }
 
 // ----------------------------------------------------------------- receive
@@ -82,8 +159,30 @@ void TLink::ReceiveByte(std::uint8_t byte) {
 void TLink::exchangeFinished() {
     host_.SetBusyPointer(false);
     busy_ = false;
+    inFlight_ = false;
     timeout_ = -1;
     host_.SetPageControlEnabled(true);
+}
+
+void TLink::replyArrived() {
+    host_.SetStatusText(2, hex_bytes(receiver_.Buffer().data() + 1, 15));
+    if (!SendSeq(ACK)) return;
+    timeout_ = -1;
+    mode_ = Idle;
+    host_.SetBusyPointer(false);
+    busy_ = false;
+    inFlight_ = false;
+    // Whatever the decoders send now waits until they are done, so every
+    // decoder sees the command this reply answers.
+    dispatching_ = true;
+    try {
+        host_.ReplyReceived();
+    } catch (...) {
+        dispatching_ = false;
+        throw;
+    }
+    dispatching_ = false;
+    writeHeld();
 }
 
 void TLink::onResult(int c) {
@@ -100,28 +199,28 @@ void TLink::onResult(int c) {
         return;
     case Idle:
         if (c != ACK) return;
-        if (tx_[1] == kWriteClass && tx_[2] == 0x20 && tx_[3] == 0x00) {
+        if (!inFlight_) return; // nothing was sent that this ACK could answer
+        if (sentBulk_) {
+            mode_ = AwaitReply;
+        } else if (sent_[1] == kWriteClass && sent_[2] == 0x20 && sent_[3] == 0x00) {
             exchangeFinished(); // the preset command is answered by ACK alone
-        } else if (tx_[1] == kResetClass && tx_[0] == STX) {
+            writeHeld();
+        } else if (sent_[1] == kResetClass) {
             host_.SetBusyPointer(false);
             mode_ = Idle;
             busy_ = false;
+            inFlight_ = false;
             host_.ResetAcknowledged();
             host_.SetPageControlEnabled(true);
             timeout_ = -1;
+            writeHeld();
         } else {
             mode_ = AwaitReply;
         }
         return;
     case AwaitReply:
         if (c != ETX && c != ACK) return;
-        host_.SetStatusText(2, hex_bytes(receiver_.Buffer().data() + 1, 15));
-        SendSeq(ACK);
-        timeout_ = -1;
-        mode_ = Idle;
-        host_.SetBusyPointer(false);
-        busy_ = false;
-        host_.ReplyReceived();
+        replyArrived();
         return;
     }
 }
@@ -171,14 +270,20 @@ bool TLink::SendTimerTimer() {
         host_.SetBusyPointer(false);
         receiver_.Reset();
         mode_ = Idle;
+        if (!held_.empty()) { // the frames that waited go out instead
+            inFlight_ = false;
+            writeHeld();
+            return true;
+        }
     }
-    if (tx_[2] == 0x46) {
+    if (sent_[2] == 0x46 && !sentBulk_) {
         ++retries_; // lens adjustment steps wait without limit
-    } else if (tx_[0] == SOH) {
+    } else if (sentBulk_) {
         writeBulk(); // a bulk frame is re-sent whole
     } else {
-        port_.Write(tx_.data(), static_cast<std::uint32_t>(tx_.size()));
+        write(sent_.data(), static_cast<std::uint32_t>(sent_.size()));
     }
+    if (!inFlight_) return true; // the re-send failed: the exchange has ended
     timeout_ = kTimeoutTicks;
     return true;
 }

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <string>
 
 namespace cam {
@@ -48,15 +49,21 @@ class TLink {
     static constexpr int kBulkTimeoutTicks = 100;
     static constexpr int kBulkRetries = 10;
     static constexpr int kConnectAttempts = 16;
+    // Frames sent while an exchange is open wait here, in order.
+    static constexpr std::size_t kMaxHeld = 8;
 
     TLink(IPort& port, ILinkHost& host) : port_(port), host_(host) {}
 
     // --- transmit side
-    void SendSeq(std::uint8_t control);
+    // Returns false when the byte could not be written (the exchange ended).
+    bool SendSeq(std::uint8_t control);
     void IdEnq() { SendSeq(ENQ); }
     // Completes the transmit frame whose payload bytes 1..count are filled and
-    // writes it; does nothing while the link is busy. Always returns 0.
-    int StxCommand(int count);
+    // writes it; does nothing while the link is busy. While another frame's
+    // answer is awaited (or a reply is being handled) a copy is held and
+    // written when that exchange ends. `tag` travels with the exchange and
+    // comes back with its answer (AnsweredTag). Always returns 0.
+    int StxCommand(int count, std::uint32_t tag = 0);
     // Sends the bulk frame built from the low bytes of `data` (2048 entries).
     void SohCommand(const std::int32_t* data);
 
@@ -76,6 +83,12 @@ class TLink {
 
     // --- state
     TxFrame& Tx() { return tx_; }
+    // The command frame of the exchange last written: while a reply is being
+    // handled, the command it answers.
+    const TxFrame& Answered() const { return sent_; }
+    std::uint32_t AnsweredTag() const { return sentTag_; }
+    bool InFlight() const { return inFlight_; }
+    std::size_t HeldFrames() const { return held_.size(); }
     const ReplyBuffer& Reply() const { return receiver_.Buffer(); }
     bool Busy() const { return busy_; }
     void SetBusy(bool busy) { busy_ = busy; }
@@ -86,13 +99,31 @@ class TLink {
     const TReceiver& Receiver() const { return receiver_; }
 
   private:
+    struct Held {
+        TxFrame frame;
+        std::uint32_t tag;
+        bool bulk;
+    };
     void onResult(int c);
     void exchangeFinished();
+    void hold(const Held& held);
+    void writeFrame(const Held& held);
+    void writeHeld();
     void writeBulk();
+    // Writes bytes; a failure ends the exchange as a give-up does and reports it.
+    bool write(const void* data, std::uint32_t count);
+    void writeFailed(const std::string& message);
+    void replyArrived();
 
     IPort& port_;
     ILinkHost& host_;
     TxFrame tx_{};
+    TxFrame sent_{};
+    std::uint32_t sentTag_ = 0;
+    bool sentBulk_ = false;
+    bool inFlight_ = false;    // a frame's answer is awaited
+    bool dispatching_ = false; // a reply is being handed to the window
+    std::deque<Held> held_;
     BulkFrame bulk_{};
     TReceiver receiver_;
     bool busy_ = false;

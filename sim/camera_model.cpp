@@ -31,14 +31,12 @@ std::vector<std::uint8_t> CameraModel::Feed(const std::uint8_t* data, std::size_
 
 void CameraModel::LineOpened() {
     parser_.Reset();
-    greeted_ = false;
 }
 
 std::vector<std::uint8_t> CameraModel::DtrRaised() {
     parser_.Reset();
     std::vector<std::uint8_t> out;
     if (!options_.silent) Emit(out, kAck, "line opened");
-    greeted_ = !options_.silent;
     return out;
 }
 
@@ -64,13 +62,10 @@ void CameraModel::OnUnit(const ToolUnit& unit, std::vector<std::uint8_t>& out) {
     if (options_.silent) return;
     switch (unit.kind) {
     case Kind::Control:
-        if (unit.bytes[0] == cam::ENQ && !greeted_) Emit(out, kAck);
-        if (unit.bytes[0] == cam::ENQ || unit.bytes[0] == cam::EOT)
-            greeted_ = unit.bytes[0] == cam::ENQ;
+        if (unit.bytes[0] == cam::ENQ) Emit(out, kAck); // every ENQ, greeted or not
         if (unit.bytes[0] == cam::NAK && !lastReply_.empty()) Emit(out, lastReply_, "repeated");
         break;
     case Kind::Command:
-        greeted_ = false;
         OnCommand(unit.bytes, out);
         break;
     case Kind::Bulk:

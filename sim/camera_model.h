@@ -103,10 +103,6 @@ class CameraModel {
     ServiceState service_;
     TrafficObserver observer_;
     std::vector<std::uint8_t> lastReply_;
-    // The opening handshake has been answered with ACK and the tool's EOT is
-    // still to come: an ENQ now is the one the tool sends right after opening
-    // the line, which that ACK already answers.
-    bool greeted_ = false;
     int replies_ = 0;
     int restarts_ = 0;
 };

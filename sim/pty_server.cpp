@@ -206,8 +206,9 @@ bool PtyServer::ServeWatchingOpens(std::string* error) {
             for (ssize_t at = 0; at < n;) {
                 const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
                 if (event->mask & IN_OPEN) {
-                    ++openCount;
-                    Opened();
+                    // Only the program that comes to hold the line is greeted;
+                    // another one's open is refused by the lock and says nothing.
+                    if (++openCount == 1) Opened();
                 } else if (openCount > 0 && (event->mask & (IN_CLOSE_WRITE | IN_CLOSE_NOWRITE))) {
                     if (--openCount == 0) Closed();
                 }

@@ -10,6 +10,7 @@ const char* const kDrOff = "Camera Connection changed (DR OFF)";
 
 void TTransactions::Trans_init(int kind, unsigned step) {
     if (kind == static_cast<int>(SeqKind::Easy) && step == 0) host_.BeforeEasyLoad();
+    if (step == 0) ++generation_;
     step_ = static_cast<int>(step) + 1;
     TxFrame& tx = link_.Tx();
     tx[1] = kReadClass;
@@ -17,7 +18,7 @@ void TTransactions::Trans_init(int kind, unsigned step) {
     if (!payload.empty()) {
         for (std::size_t i = 1; i < payload.size(); ++i)
             tx[i + 1] = payload[i];
-        link_.StxCommand(static_cast<int>(payload.size()));
+        link_.StxCommand(static_cast<int>(payload.size()), stepTag());
         return;
     }
     step_ = 0;
@@ -73,8 +74,11 @@ void TTransactions::startQueued(int kind) {
 
 void TTransactions::AfterReply(const std::function<void()>& transEnd) {
     const int remembered = step_;
+    // Only the answer to the running step moves the sequence on; the answer to
+    // a frame that went out between two steps does not.
+    const bool stepAnswered = step_ != 0 && link_.AnsweredTag() == stepTag();
     transEnd();
-    if (step_ != 0 && step_ == remembered) Trans_init(kind_, static_cast<unsigned>(step_));
+    if (stepAnswered && step_ == remembered) Trans_init(kind_, static_cast<unsigned>(step_));
 }
 
 void TTransactions::ClearOrders() {

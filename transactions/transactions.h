@@ -47,11 +47,17 @@ class TTransactions {
 
   private:
     void startQueued(int kind);
+    // Marks a sequence's frames so that only the answer to the step that is
+    // running moves the sequence on; a restarted sequence has a new generation.
+    std::uint32_t stepTag() const {
+        return generation_ << 8 | static_cast<std::uint32_t>(step_ & 0xFF);
+    }
 
     TLink& link_;
     ITransHost& host_;
     int step_ = 0;
     int kind_ = 0;
+    std::uint32_t generation_ = 1;
     std::deque<std::uint8_t> orders_;
 };
 

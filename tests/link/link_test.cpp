@@ -3,6 +3,7 @@
 #include "link/link.h"
 #include "support/fake_port.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -71,6 +72,12 @@ struct LinkFixture : ::testing::Test {
             link.Tx()[i + 1] = payload[i];
         link.StxCommand(static_cast<int>(payload.size()));
     }
+    // The camera acknowledges the frame in flight and answers it.
+    void answer() {
+        port.Receive({ACK});
+        port.Receive(reply({0xA0, link.Answered()[2]}));
+        port.Deliver();
+    }
     void ticks(int n) {
         for (int i = 0; i < n; ++i)
             link.SendTimerTimer();
@@ -96,9 +103,10 @@ TEST_F(LinkFixture, StxCommandWritesOneFrameArmsTimeoutAndShowsFourteenBytes) {
     connect();
     send(
         {0x21, 0x10, 0x01, 0x00, 0x00, 0x10, 0x00, 0x31, 0x01, 0xFE, 0x00, 0x01, 0x01, 0xFE, 0x77});
+    answer();
     send({0x31, 0x0A, 0x01});
-    ASSERT_EQ(port.writes.size(), 2u);
-    EXPECT_EQ(port.writes[1], (Bytes{0x02, 0x31, 0x0A, 0x01, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    ASSERT_EQ(port.writes.size(), 3u); // the frame, the ACK of its reply, the next frame
+    EXPECT_EQ(port.writes[2], (Bytes{0x02, 0x31, 0x0A, 0x01, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
                                      0x03, 0x43, 0x1F}));
     EXPECT_EQ(host.status[1], "310A010000000000000000000000"); // 14 bytes, 28 digits
     EXPECT_EQ(host.status[1].size(), 28u);
@@ -295,8 +303,84 @@ TEST_F(LinkFixture, UnansweredBulkFrameIsResentWhole) {
     EXPECT_EQ(port.writes[0], (Bytes{SOH, 0x75}));
 }
 
-TEST_F(LinkFixture, WriteFailureReachesTheCaller) {
+// One command in flight: frames sent meanwhile wait, in order, and go out one
+// per answered exchange; a newer write to the same setting replaces a waiting one.
+TEST_F(LinkFixture, FramesSentWhileAReplyIsAwaitedWaitTheirTurn) {
     connect();
-    port.Close();
-    EXPECT_THROW(send({0x31, 0x0A, 0x01}), std::exception);
+    send({0x31, 0x0A, 0x01});
+    send({0x21, 0x1A, 0x01, 0x10});
+    send({0x31, 0x42});
+    send({0x21, 0x1A, 0x01, 0x20}); // replaces the held AGC write in its place
+    EXPECT_EQ(port.writes.size(), 1u);
+    EXPECT_EQ(link.HeldFrames(), 2u);
+    std::vector<Bytes> sent;
+    for (int i = 0; i < 3; ++i) {
+        sent.push_back(Bytes(link.Answered().begin() + 1, link.Answered().begin() + 5));
+        answer();
+    }
+    EXPECT_EQ(sent, (std::vector<Bytes>{
+                        {0x31, 0x0A, 0x01, 0}, {0x21, 0x1A, 0x01, 0x20}, {0x31, 0x42, 0, 0}}));
+    EXPECT_FALSE(link.InFlight());
+    EXPECT_EQ(host.replies, 3);
+}
+
+// Past the bound the newest frame is refused and the technician is told.
+TEST_F(LinkFixture, HeldFramesAreBounded) {
+    connect();
+    send({0x31, 0x0A, 0x01});
+    for (std::size_t i = 0; i <= TLink::kMaxHeld; ++i)
+        send({0x31, 0x0C, 0x00, static_cast<std::uint8_t>(i)});
+    EXPECT_EQ(link.HeldFrames(), TLink::kMaxHeld);
+    EXPECT_EQ(host.messages.size(), 1u);
+}
+
+// A write that fails, wherever it happens, ends the exchange as a give-up
+// does, is reported once, and leaves nothing outstanding.
+TEST_F(LinkFixture, AFailingWriteEndsTheExchange) {
+    const std::vector<std::pair<const char*, std::function<void(LinkFixture&)>>> cases = {
+        {"command",
+         [](LinkFixture& f) {
+             f.port.Close();
+             f.send({0x31, 0x0A, 0x01});
+         }},
+        {"re-send",
+         [](LinkFixture& f) {
+             f.send({0x31, 0x0A, 0x01});
+             f.port.Close();
+             f.ticks(21);
+         }},
+        {"bulk",
+         [](LinkFixture& f) {
+             std::vector<std::int32_t> data(2048);
+             f.port.Close();
+             f.link.SohCommand(data.data());
+         }},
+        {"reply ACK",
+         [](LinkFixture& f) {
+             f.send({0x31, 0x0A, 0x01});
+             f.port.Receive({ACK});
+             f.port.Receive(reply({0xA0, 0x0A}));
+             f.port.Close();
+             f.link.Comm1CommReceive(static_cast<std::uint16_t>(f.port.rx.size()));
+         }},
+    };
+    for (const auto& [name, fail] : cases) {
+        SCOPED_TRACE(name);
+        LinkFixture f;
+        f.SetUp();
+        f.connect();
+        f.send({0x31, 0x0B, 0x01});
+        f.answer();
+        f.link.SetBusy(false);
+        f.host.pagesEnabled = false;
+        EXPECT_NO_THROW(fail(f));
+        EXPECT_EQ(f.host.serialErrors.size(), 1u);
+        EXPECT_FALSE(f.link.Busy());
+        EXPECT_FALSE(f.link.InFlight());
+        EXPECT_EQ(f.link.ReplyTimeout(), -1);
+        EXPECT_EQ(f.link.LinkMode(), TLink::Idle);
+        EXPECT_FALSE(f.host.busyPointer);
+        EXPECT_TRUE(f.host.pagesEnabled);
+        EXPECT_EQ(f.host.replies, 1); // only the answered exchange before the fault
+    }
 }

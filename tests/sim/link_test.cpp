@@ -44,15 +44,14 @@ TEST(CameraLink, OpeningIsAnsweredWithAck) {
     EXPECT_EQ(Feed(camera, frame).size(), 1 + cam::kFrameSize);
 }
 
-TEST(CameraLink, OneAckPerHandshake) {
-    // The tool opens the line and sends ENQ at once: the ACK of the opening
-    // answers both, so the tool's link sees exactly one ACK before its EOT.
+TEST(CameraLink, EveryEnqIsAnswered) {
+    // As a camera does: the opening is greeted, and every ENQ gets its ACK,
+    // also one right after the greeting and a second one before the EOT.
     camsim::CameraModel camera;
     EXPECT_EQ(camera.DtrRaised(), Bytes{cam::ACK});
-    EXPECT_EQ(Feed(camera, {cam::ENQ}), Bytes{});
-    EXPECT_EQ(Feed(camera, {cam::EOT}), Bytes{});
-    // Once the handshake is over, an ENQ is answered again.
     EXPECT_EQ(Feed(camera, {cam::ENQ}), Bytes{cam::ACK});
+    EXPECT_EQ(Feed(camera, {cam::ENQ}), Bytes{cam::ACK});
+    EXPECT_EQ(Feed(camera, {cam::EOT}), Bytes{});
     EXPECT_EQ(Feed(camera, {cam::EOT, cam::ENQ}), Bytes{cam::ACK});
 }
 

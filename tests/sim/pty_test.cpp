@@ -211,7 +211,8 @@ TEST(SimProgram, ServesTheCameraOnAPseudoTerminal) {
     ASSERT_GE(fd, 0) << std::strerror(errno);
     EXPECT_EQ(ReadBytes(fd, 1), Bytes{cam::ACK}) << "the opening is answered";
 
-    WriteBytes(fd, {cam::ENQ}); // already answered by the opening's ACK
+    WriteBytes(fd, {cam::ENQ}); // answered although the opening was greeted
+    EXPECT_EQ(ReadBytes(fd, 1), Bytes{cam::ACK});
     WriteBytes(fd, {cam::EOT, cam::ENQ});
     EXPECT_EQ(ReadBytes(fd, 1), Bytes{cam::ACK});
 

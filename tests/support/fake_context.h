@@ -27,6 +27,10 @@ class FakeContext : public TTabContext {
         sent.push_back(tx);
         return 0;
     }
+    int FollowUpCommand(int count) override { return StxCommand(count); }
+    bool Decoding() const override { return false; }
+    // The command a reply answers: what the test left in the transmit frame.
+    const cam::TxFrame& Answered() const override { return tx; }
     const cam::ReplyBuffer& Reply() const override { return reply; }
     std::int32_t& Data(int index) override { return data[static_cast<std::size_t>(index)]; }
     void ApplyRegister(int address, std::uint16_t value) override {

@@ -160,7 +160,7 @@ void TCopyTab::CtopOK2Click() {
 }
 
 void TCopyTab::sendWordRead(int address) {
-    context_.Send({kWordRead[0], kWordRead[1], static_cast<std::uint8_t>(address >> 8),
+    context_.FollowUp({kWordRead[0], kWordRead[1], static_cast<std::uint8_t>(address >> 8),
                    static_cast<std::uint8_t>(address)});
 }
 
@@ -269,7 +269,7 @@ bool TCopyTab::make_frec() {
 
 void TCopyTab::nextLine() {
     if (make_frec()) {
-        context_.StxCommand(static_cast<int>(cam::kPayloadSize));
+        context_.FollowUpCommand(static_cast<int>(cam::kPayloadSize));
         ProgressBar3_->setValue(static_cast<int>(lines_[nextLine_ - 1].end));
         return;
     }

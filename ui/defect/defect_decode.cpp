@@ -121,7 +121,7 @@ void TDefectTab::DecodeRead() {
             setOwnEnabled({kizu_sel_, Kizu_Cancel_}, true);
         } else {
             // A point selection ends here: the new point gets the cursor setting.
-            kizu_selClick();
+            chained([this] { kizu_selClick(); });
             Kizu_->setEnabled(true);
         }
         // The load starts here: a button whose chain an error reply cut off
@@ -170,14 +170,15 @@ void TDefectTab::Trans_end_kizu() {
         }
         break;
     case 0x02: // save, first step
-        if (!OwnEnabled(Kizu_Save_) && context_.Trans_chk()) sendWrite({0x15});
+        if (!OwnEnabled(Kizu_Save_) && context_.Trans_chk()) chained([this] { sendWrite({0x15}); });
         break;
     case 0x15: // save, second step
         if (!OwnEnabled(Kizu_Save_)) followUpRead(0x09);
         Kizu_Save_->setEnabled(true);
         break;
     case 0x03: // cancel, first step
-        if (!OwnEnabled(Kizu_Cancel_) && context_.Trans_chk()) sendWrite({0x16});
+        if (!OwnEnabled(Kizu_Cancel_) && context_.Trans_chk())
+            chained([this] { sendWrite({0x16}); });
         break;
     case 0x16: // cancel, second step: reload everything, the chain ends at 09
         if (!OwnEnabled(Kizu_Cancel_)) followUpRead(0x00);

@@ -62,7 +62,7 @@ void TDefectTab::setOwnEnabled(std::initializer_list<QWidget*> widgets, bool ena
 }
 
 void TDefectTab::followUpRead(std::uint8_t sub) {
-    if (context_.Trans_chk()) context_.Send({cam::kReadClass, kDefectCode, sub});
+    if (context_.Trans_chk()) context_.FollowUp({cam::kReadClass, kDefectCode, sub});
 }
 
 // Payload 21 36 followed by the sub-command and its parameters.
@@ -73,7 +73,10 @@ void TDefectTab::sendWrite(std::initializer_list<std::uint8_t> params) {
     int n = 2;
     for (std::uint8_t b : params)
         tx[static_cast<std::size_t>(++n)] = b;
-    context_.StxCommand(n);
+    if (chaining_)
+        context_.FollowUpCommand(n);
+    else
+        context_.StxCommand(n);
 }
 
 // The cursor shows the position in the fields, scaled from the sensor's

@@ -94,6 +94,13 @@ class TDefectTab : public QWidget {
     // Helpers shared by the handlers and the decoders.
     void followUpRead(std::uint8_t sub); // 31 36 sub, only while the link is idle
     void sendWrite(std::initializer_list<std::uint8_t> params);
+    // Runs a handler whose writes are a decoder's chain, not an echo.
+    template <class F> void chained(F f) {
+        chaining_ = true;
+        f();
+        chaining_ = false;
+    }
+    bool chaining_ = false;
     // The automatic search (0x09 for A, 0x0A for B and C) with its parameters.
     void sendSearch(std::uint8_t sub);
     void placeCursor();

@@ -24,11 +24,11 @@ void TEasyTab::Trans_end_easy() {
     }
     // What was sent last, before any handler below overwrites the frame.
     const std::uint8_t lastClass = context_.LastClass();
-    const std::uint8_t lastBlock = context_.Tx()[4];
+    const std::uint8_t lastBlock = context_.Answered()[4];
     const int sub = r[3];
     // A follow-up read goes out only while the link allows it.
     const auto followUp = [this](std::initializer_list<std::uint8_t> frame) {
-        if (context_.Trans_chk()) context_.Send(frame);
+        if (context_.Trans_chk()) context_.FollowUp(frame);
     };
 
     switch (r[2]) {

@@ -410,7 +410,7 @@ void TEasyTab::sendTitleBlock(unsigned block) {
     tx[4] = static_cast<std::uint8_t>(block);
     cam::title_codes_to_payload(tx,
                                 cam::title_block_encode(cName_->text().toStdU32String(), block));
-    context_.StxCommand(14);
+    context_.FollowUpCommand(14); // the acknowledgement of block n sends block n + 1
 }
 
 // Block 0 goes now; each acknowledgement sends the next block, and the last

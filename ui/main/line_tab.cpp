@@ -105,7 +105,7 @@ void TLineTab::Trans_end_line() {
         if (easy_) easy_->lens_decode(r[3], TEasyTab::LensLayout::Reply, TEasyTab::LensPage::Line);
         break;
     case 0x46: // the progress query was answered: ask for the state again
-        if (context_.Trans_chk()) context_.Send({0x21, 0x45, 0x04, 0x01});
+        if (context_.Trans_chk()) context_.FollowUp({0x21, 0x45, 0x04, 0x01});
         break;
     case 0x48:
         if (r[3] != 3) break;

@@ -240,6 +240,11 @@ void TF38R5::showError(const std::exception& e) {
 }
 
 int TF38R5::StxCommand(int count) {
+    if (decoding_) return 0; // a decoded value is not sent back
+    return FollowUpCommand(count);
+}
+
+int TF38R5::FollowUpCommand(int count) {
     guarded([&] { link_.StxCommand(count); });
     return 0;
 }
@@ -268,7 +273,7 @@ void TF38R5::closeEvent(QCloseEvent* event) {
 
 void TF38R5::Reset1Click() {
     if (!Trans_chk()) return;
-    Send({cam::kResetClass});
+    FollowUp({cam::kResetClass}); // also the last step of a batch copy
 }
 
 void TF38R5::ShowParameterWindow() {
@@ -351,6 +356,11 @@ void TF38R5::Comm1CommReceive(int size) {
 // ----------------------------------------------------------- reply dispatch
 
 void TF38R5::Trans_end() {
+    struct Decoding {
+        bool& flag;
+        explicit Decoding(bool& f) : flag(f) { flag = true; }
+        ~Decoding() { flag = false; }
+    } decoding(decoding_);
     Trans_end_common();
     switch (pages_->currentIndex()) {
     case 0:
@@ -379,7 +389,7 @@ void TF38R5::Trans_end() {
 
 void TF38R5::Trans_end_common() {
     const cam::ReplyBuffer& reply = Reply();
-    if (reply[1] != cam::kAccepted || Tx()[1] != cam::kReadClass) return;
+    if (reply[1] != cam::kAccepted || Answered()[1] != cam::kReadClass) return;
     const std::uint8_t code = reply[2];
     if (code == 0x0A || code == 0x0B)
         ApplyRegister(reply[3], static_cast<std::uint16_t>(reply[4] << 8 | reply[5]));

@@ -51,6 +51,9 @@ class TF38R5 : public QMainWindow,
     bool SequenceRunning() const override { return trans_.SequenceStep() != 0; }
     cam::TxFrame& Tx() override { return link_.Tx(); }
     int StxCommand(int count) override;
+    int FollowUpCommand(int count) override;
+    bool Decoding() const override { return decoding_; }
+    const cam::TxFrame& Answered() const override { return link_.Answered(); }
     const cam::ReplyBuffer& Reply() const override { return link_.Reply(); }
     std::int32_t& Data(int index) override { return data_.at(static_cast<std::size_t>(index)); }
     void ApplyRegister(int address, std::uint16_t value) override;
@@ -139,6 +142,7 @@ class TF38R5 : public QMainWindow,
     bool ntsc_ = false;
     bool busyPointer_ = false;
     bool shutDown_ = false;
+    bool decoding_ = false; // Trans_end is handing a reply to the decoders
     int accessAttempts_ = 0;
 
     QTimer* sendTimer_ = nullptr;

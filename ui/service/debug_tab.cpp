@@ -244,7 +244,7 @@ void TDebugTab::startDump(int address) {
 
 void TDebugTab::readRam(int address) {
     ramAddress_ = address & 0xFFFF;
-    context_.Send({kR, kRam, hi(ramAddress_), lo(ramAddress_), 0x01});
+    context_.FollowUp({kR, kRam, hi(ramAddress_), lo(ramAddress_), 0x01});
 }
 
 void TDebugTab::ramReply(std::uint8_t first, std::uint8_t second) {
@@ -297,7 +297,7 @@ void TDebugTab::sampClick() {
 
 void TDebugTab::readSample(int index) {
     sampleIndex_ = index;
-    context_.Send({kR, kAreaSample, lo(index)});
+    context_.FollowUp({kR, kAreaSample, lo(index)});
 }
 
 void TDebugTab::sampleReply(std::uint16_t word) {

@@ -13,6 +13,7 @@ TLevelControl::TLevelControl(QObject* owner, const QString& timerName, int inter
 }
 
 void TLevelControl::change() {
+    if (context_.Decoding()) return; // the camera reported this value: nothing to send
     if (arm_ == Arm::NoLoad && context_.SequenceRunning()) return;
     if (mayArm_ && !mayArm_()) return;
     if (!timer_->isActive()) timer_->start();
