@@ -137,11 +137,27 @@ void TLink::Comm1CommReceive(std::uint16_t size) {
     for (std::uint16_t i = 0; i < size; ++i) {
         std::uint8_t byte = 0;
         if (port_.Read(&byte, 1) != 1) break; // nothing more arrived in time
-        ReceiveByte(byte);
+        receiveOne(byte);
     }
+    startIfConnected();
 }
 
 void TLink::ReceiveByte(std::uint8_t byte) {
+    receiveOne(byte);
+    startIfConnected();
+}
+
+void TLink::startIfConnected() {
+    // A camera may both greet the opening and answer the ENQ: the load starts
+    // once the bytes that came with the first ACK are read, so a second ACK
+    // finds nothing in flight and is ignored.
+    if (!connectPending_) return;
+    connectPending_ = false;
+    host_.Connected();
+    host_.SetPageControlEnabled(true);
+}
+
+void TLink::receiveOne(std::uint8_t byte) {
     const TReceiver::Step step = receiver_.r_data(byte);
     switch (step.fault) {
     case TReceiver::Fault::MissingEtx:
@@ -194,8 +210,7 @@ void TLink::onResult(int c) {
         mode_ = Idle;
         busy_ = false;
         timeout_ = -1;
-        host_.Connected();
-        host_.SetPageControlEnabled(true);
+        connectPending_ = true;
         return;
     case Idle:
         if (c != ACK) return;

@@ -105,6 +105,8 @@ class TLink {
         bool bulk;
     };
     void onResult(int c);
+    void receiveOne(std::uint8_t byte);
+    void startIfConnected();
     void exchangeFinished();
     void hold(const Held& held);
     void writeFrame(const Held& held);
@@ -121,8 +123,9 @@ class TLink {
     TxFrame sent_{};
     std::uint32_t sentTag_ = 0;
     bool sentBulk_ = false;
-    bool inFlight_ = false;    // a frame's answer is awaited
-    bool dispatching_ = false; // a reply is being handed to the window
+    bool inFlight_ = false;       // a frame's answer is awaited
+    bool dispatching_ = false;    // a reply is being handed to the window
+    bool connectPending_ = false; // the first ACK came: load when the bytes read are done
     std::deque<Held> held_;
     BulkFrame bulk_{};
     TReceiver receiver_;

@@ -1,0 +1,171 @@
+// The real window, link and camera model on an in-memory line: whatever the
+// technician does, the camera never has two command frames to answer at
+// once, every reply is decoded against the command it answers, and no value
+// that a reply put into a control is written back.
+
+#include "sim/camera_model.h"
+#include "support/fake_port.h"
+#include "ui/common/message.h"
+#include "ui/main/main_window.h"
+
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using Bytes = FakePort::Bytes;
+
+namespace {
+
+enum Page { Adjust = 0, Debug = 1, Defect = 2, Copy = 3, Easy = 4, Line = 5 };
+
+struct Bench {
+    FakePort* port = nullptr;
+    camsim::CameraModel camera;
+    std::unique_ptr<TF38R5> window;
+    std::vector<Bytes> commands; // payload bytes 1..15 of every command frame, in order
+    int overlaps = 0;            // frames written while the camera's answer was unread
+
+    // `acks` ACKs reach the tool at the opening: a camera may greet the
+    // opening and answer the ENQ as well.
+    explicit Bench(int acks = 1) {
+        MessageLog::clear();
+        auto p = std::make_unique<FakePort>();
+        port = p.get();
+        window = std::make_unique<TF38R5>(std::move(p));
+        port->answer = [this](std::uint8_t, const Bytes& w) {
+            if (w.size() >= 19) {
+                if (!port->rx.empty()) ++overlaps;
+                if (w.size() == 19) commands.emplace_back(w.begin() + 1, w.begin() + 16);
+            }
+            return w.size() == 1 && w[0] == cam::ENQ ? Bytes{} : camera.Feed(w.data(), w.size());
+        };
+        port->Receive(Bytes(static_cast<std::size_t>(acks), cam::ACK));
+        port->Deliver();
+        auto* pwl = window->findChild<QLineEdit*>(QStringLiteral("pwl"));
+        for (const char* code : {"q", "qz", "qzv", "qzvt"})
+            pwl->setText(QLatin1String(code));
+    }
+    ~Bench() { window.reset(); }
+
+    template <class T = QObject> T* find(const char* name) {
+        return window->findChild<T*>(QLatin1String(name));
+    }
+    void show(Page page) {
+        find<QTabWidget>("PageControl1")->setCurrentIndex(page);
+        port->Deliver();
+    }
+    void invoke(QObject* owner, const char* handler) {
+        ASSERT_TRUE(QMetaObject::invokeMethod(owner, handler)) << handler;
+    }
+    // Every debounce timer that a decoded value armed would write it back.
+    void fireArmedTimers() {
+        for (QTimer* t : window->findChildren<QTimer*>())
+            if (t->isActive() && t->objectName() != QLatin1String("SendTimer"))
+                QMetaObject::invokeMethod(t, "timeout", Qt::DirectConnection);
+        port->Deliver();
+    }
+    std::vector<Bytes> writesSince(std::size_t from) const {
+        std::vector<Bytes> out;
+        for (std::size_t i = from; i < commands.size(); ++i)
+            if (commands[i][0] == cam::kWriteClass)
+                out.emplace_back(commands[i].begin(), commands[i].begin() + 4);
+        return out;
+    }
+};
+
+struct Scenario {
+    const char* name;
+    int acks;
+    // What the technician does; returns nothing, delivers when it likes.
+    std::function<void(Bench&)> act;
+    // The class-0x21 frames (payload bytes 1..4) the technician caused.
+    std::vector<Bytes> writes;
+    std::function<void(Bench&)> check;
+};
+
+std::vector<Bytes> stepsOf(const Bench& b, std::size_t from, std::uint8_t code) {
+    std::vector<Bytes> out;
+    for (std::size_t i = from; i < b.commands.size(); ++i)
+        if (b.commands[i][0] == cam::kReadClass && b.commands[i][1] == code)
+            out.emplace_back(b.commands[i].begin(), b.commands[i].begin() + 3);
+    return out;
+}
+
+const std::vector<Scenario> kScenarios = {
+    {"RawDelayReadIsNotWrittenBack",
+     1,
+     [](Bench& b) {
+         b.show(Debug);
+         b.find<QLineEdit>("SendBuffer")->setText(QStringLiteral("31 42"));
+         b.invoke(b.find("Panel2"), "RamSendClick");
+         b.port->Deliver();
+         b.fireArmedTimers();
+     },
+     {},
+     nullptr},
+    {"AdjustLoadWritesNothingBack",
+     1,
+     [](Bench& b) {
+         b.show(Adjust);
+         b.fireArmedTimers();
+     },
+     {},
+     [](Bench& b) { EXPECT_EQ(stepsOf(b, 0, 0x42).size(), 1u); }},
+    {"TabChangeWhileAReplyIsOutstandingLoadsAfterIt",
+     1,
+     [](Bench& b) {
+         b.show(Debug);
+         b.find<QLineEdit>("SendBuffer")->setText(QStringLiteral("31 0A 20"));
+         b.invoke(b.find("Panel2"), "RamSendClick"); // not delivered yet
+         b.find<QTabWidget>("PageControl1")->setCurrentIndex(Line);
+         b.port->Deliver();
+     },
+     {},
+     [](Bench& b) {
+         EXPECT_EQ(b.commands.back(), (Bytes{0x31, 0x53, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+         EXPECT_EQ(stepsOf(b, 0, 0x53).size(), 1u);
+     }},
+    {"SaveThenReadWithinTheReplyTimeStillSaves",
+     1,
+     [](Bench& b) {
+         b.show(Defect);
+         QObject* tab = b.find("Panel6");
+         b.invoke(tab, "Kizu_SaveClick");
+         b.invoke(tab, "KizuReadClick"); // before the save is answered
+         b.port->Deliver();
+     },
+     {{0x21, 0x36, 0x02, 0x00}, {0x21, 0x36, 0x15, 0x00}},
+     [](Bench& b) { EXPECT_TRUE(b.find<QWidget>("Kizu_Save")->isEnabled()); }},
+    {"GreetingAndEnqAnswerConnectAndLoadOnce",
+     2,
+     [](Bench&) {},
+     {},
+     [](Bench& b) {
+         std::vector<Bytes> easy = stepsOf(b, 0, 0x60);
+         ASSERT_EQ(easy.size(), 10u);
+         for (std::uint8_t k = 0; k < 10; ++k)
+             EXPECT_EQ(easy[k], (Bytes{0x31, 0x60, k}));
+         EXPECT_TRUE(b.find<QWidget>("Panel4")->isEnabled());
+     }},
+};
+
+class OneExchange : public ::testing::TestWithParam<Scenario> {};
+
+TEST_P(OneExchange, NoOverlapNoEchoAndTheRightOutcome) {
+    const Scenario& s = GetParam();
+    Bench b(s.acks);
+    const std::size_t start = b.commands.size();
+    s.act(b);
+    EXPECT_EQ(b.overlaps, 0);
+    EXPECT_EQ(b.writesSince(start), s.writes);
+    EXPECT_EQ(b.window->Link().HeldFrames(), 0u);
+    if (s.check) s.check(b);
+}
+
+INSTANTIATE_TEST_SUITE_P(Window, OneExchange, ::testing::ValuesIn(kScenarios),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
