@@ -7,8 +7,10 @@
 #include "support/fake_port.h"
 #include "ui/common/message.h"
 #include "ui/main/main_window.h"
+#include "ui/widgets/radio_group.h"
 
 #include <QLineEdit>
+#include <QSlider>
 #include <QTabWidget>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -169,3 +171,37 @@ INSTANTIATE_TEST_SUITE_P(Window, OneExchange, ::testing::ValuesIn(kScenarios),
                          [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
+
+// A reply may report an index a radio group does not have: the choice is
+// cleared and nothing is sent, in every group of every tab.
+TEST(RadioGroups, AnIndexOutOfRangeSendsNothing) {
+    Bench b;
+    b.show(Adjust); // the development tabs are unlocked and idle
+    b.show(Easy);
+    const std::size_t before = b.commands.size();
+    const auto groups = b.window->findChildren<TRadioGroup*>();
+    ASSERT_GT(groups.size(), 20);
+    for (TRadioGroup* group : groups) {
+        SCOPED_TRACE(group->objectName().toStdString());
+        group->setItemIndex(group->count());
+        b.port->Deliver();
+        EXPECT_EQ(group->ItemIndex(), -1);
+        EXPECT_EQ(b.commands.size(), before);
+    }
+}
+
+// The focus target is signed: the arrows stop at the bar's negative minimum.
+TEST(LensArrows, StopAtASignedMinimum) {
+    Bench b;
+    auto* field = b.find<QLineEdit>("FocusStep");
+    auto* bar = b.find<QSlider>("FocusStepBar");
+    bar->setRange(-256, 1024); // as a lens whose near end lies below zero reports it
+    const int minimum = bar->minimum();
+    const QString lowest = QString::asprintf("%04X", static_cast<unsigned>(minimum) & 0xFFFFu);
+    field->setText(lowest);
+    b.invoke(b.find("Panel4"), "FocusSpinButtonDownClick");
+    EXPECT_EQ(field->text(), lowest);
+    b.invoke(b.find("Panel4"), "FocusSpinButtonUpClick");
+    EXPECT_EQ(field->text(),
+              QString::asprintf("%04X", static_cast<unsigned>(minimum + 1) & 0xFFFFu));
+}

@@ -180,10 +180,11 @@ void TEasyTab::GetZoomCurrentClick() {
 // for equality, so a typed value beyond it moves further away. The new text
 // runs the field's change handler, which sends it.
 void TEasyTab::stepTarget(THexField* edit, const QSlider* bar, int delta) {
-    auto value = static_cast<std::uint16_t>(edit->value());
+    // The targets are signed 16-bit values: FF00 is -256.
+    int value = static_cast<std::int16_t>(edit->value());
     const int limit = delta < 0 ? bar->minimum() : bar->maximum();
-    if (value != limit) value = static_cast<std::uint16_t>(value + delta);
-    edit->setText(QString::asprintf("%04X", value));
+    if (delta < 0 ? value > limit : value < limit) value += delta;
+    edit->setText(QString::asprintf("%04X", static_cast<unsigned>(value) & 0xFFFFu));
 }
 
 void TEasyTab::ZoomSpinButtonDownClick() {

@@ -31,14 +31,15 @@ QString TRadioGroup::itemText(int index) const {
 void TRadioGroup::setItemIndex(int index) {
     if (index == index_) return;
     if (index < 0 || index >= count()) {
-        // No item of that number: clear the choice, as a radio group does.
+        // No item of that number (a reply out of range): clear the choice, as
+        // a radio group does, but announce nothing, so no handler ever sends
+        // an index of -1.
         if (auto* checked = group_.checkedButton()) {
             group_.setExclusive(false);
             checked->setChecked(false);
             group_.setExclusive(true);
         }
         index_ = -1;
-        emit Click();
         return;
     }
     group_.button(index)->setChecked(true); // buttonToggled updates index_ and emits

@@ -1,7 +1,8 @@
 #pragma once
 // A group box of radio buttons with an item index (-1: nothing chosen).
-// Click() is emitted once per change of the index, whether the user or the
-// program changed it; setting the same index again emits nothing.
+// Click() is emitted once per change to an item, whether the user or the
+// program chose it; setting the same index again, or clearing the choice
+// with an index the group does not have, emits nothing.
 
 #include <QButtonGroup>
 #include <QGroupBox>
