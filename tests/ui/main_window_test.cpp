@@ -3,9 +3,12 @@
 #include "ui/common/message.h"
 #include "ui/main/main_window.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -227,4 +230,16 @@ TEST_F(Window, SerialErrorsAreShownNotThrown) {
     invoke("Reset1Click");
     ASSERT_FALSE(MessageLog::shown().isEmpty());
     EXPECT_EQ(MessageLog::shown().back().text, "通信が開始されていない。");
+}
+
+TEST_F(Window, TitleDoubleClicksRunTheirHandlerAndTheCodeShowsStars) {
+    for (const char* name : {"Panel1", "Title"}) {
+        QWidget* w = find(name);
+        QMouseEvent dbl(QEvent::MouseButtonDblClick, QPointF(3, 3), w->mapToGlobal(QPointF(3, 3)),
+                        Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(w, &dbl);
+    }
+    EXPECT_EQ(window->TitleDoubleClicks(), 2);
+    auto* pwl = find<QLineEdit>("pwl");
+    EXPECT_EQ(pwl->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, pwl), '*');
 }

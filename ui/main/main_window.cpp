@@ -120,6 +120,8 @@ void TF38R5::buildFrame() {
     titleFont.setPointSize(titleFont.pointSize() + 3);
     titleFont.setBold(true);
     title_->setFont(titleFont);
+    panel1->installEventFilter(this);
+    title_->installEventFilter(this);
 
     auto label = [base](const char* name, const QString& text, int x, int w) {
         auto* l = new QLabel(text, base);
@@ -137,6 +139,7 @@ void TF38R5::buildFrame() {
     pwl_ = new QLineEdit(QStringLiteral("****"), base);
     pwl_->setObjectName(QStringLiteral("pwl"));
     pwl_->setEchoMode(QLineEdit::Password);
+    pwl_->setStyleSheet(QStringLiteral("lineedit-password-character: 42")); // "*"
     pwl_->setGeometry(504, 8, 70, kHeaderHeight - 16);
     pwl_->hide();
     connect(pwl_, &QLineEdit::textChanged, this, &TF38R5::pwlChange);
@@ -263,6 +266,15 @@ void TF38R5::ExitClick() {
     shutDown();
     close();
     QApplication::quit();
+}
+
+bool TF38R5::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonDblClick &&
+        (watched == title_ || watched == title_->parent())) {
+        Panel1DblClick();
+        return true; // once, also when the label passes it on to the panel
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TF38R5::closeEvent(QCloseEvent* event) {

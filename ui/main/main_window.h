@@ -64,6 +64,7 @@ class TF38R5 : public QMainWindow,
     cam::IPort& Comm1() { return *comm_; }
     QString StatusText(int panel) const;
     bool BusyPointer() const { return busyPointer_; }
+    int TitleDoubleClicks() const { return titleDoubleClicks_; }
     // --- TDefectHost
     int HorizontalRange() const override { return hRange_; }
     int VerticalRange() const override { return vRange_; }
@@ -81,7 +82,9 @@ class TF38R5 : public QMainWindow,
     void Reset1Click() override;
     void SW1Click();
     void SW_push(std::uint8_t code);
-    void Panel1DblClick() {}
+    // A double-click on the title panel or its label; it does nothing, and
+    // counts its calls so that the binding can be seen.
+    void Panel1DblClick() { ++titleDoubleClicks_; }
     void pwlChange();
     void ShowAccessField();
     void ReLoadClick() override;
@@ -101,6 +104,7 @@ class TF38R5 : public QMainWindow,
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void buildFrame();
@@ -142,6 +146,7 @@ class TF38R5 : public QMainWindow,
     bool ntsc_ = false;
     bool busyPointer_ = false;
     bool shutDown_ = false;
+    int titleDoubleClicks_ = 0;
     bool decoding_ = false; // Trans_end is handing a reply to the decoders
     int accessAttempts_ = 0;
 

@@ -5,8 +5,12 @@
 namespace cam {
 
 namespace {
+// Anything that is neither a letter nor a digit separates bytes ("31-0A-01",
+// "31:0A:01", "31 0A 01"); a letter that is no hexadecimal digit is refused.
 bool separator(char16_t c) {
-    return c == u' ' || c == u'\t' || c == u',';
+    const bool letter = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+    const bool number = c >= u'0' && c <= u'9';
+    return c < 0x80 && !letter && !number;
 }
 int digit(char16_t c) {
     return c < 0x80 ? hex_digit(static_cast<char>(c)) : -1;
