@@ -7,8 +7,11 @@
 #include "support/fake_port.h"
 #include "ui/common/message.h"
 #include "ui/main/main_window.h"
+#include "ui/widgets/hex_field.h"
 #include "ui/widgets/radio_group.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QSlider>
 #include <QTabWidget>
@@ -204,4 +207,25 @@ TEST(LensArrows, StopAtASignedMinimum) {
     b.invoke(b.find("Panel4"), "FocusSpinButtonUpClick");
     EXPECT_EQ(field->text(),
               QString::asprintf("%04X", static_cast<unsigned>(minimum + 1) & 0xFFFFu));
+}
+
+// Typed hexadecimal shows in upper case in every hexadecimal field, and the
+// field's handler runs once for it.
+TEST(HexFields, TypedDigitsShowInUpperCase) {
+    Bench b;
+    b.show(Debug);
+    const auto fields = b.window->findChildren<THexField*>();
+    ASSERT_GT(fields.size(), 8);
+    for (THexField* field : fields) {
+        SCOPED_TRACE(field->objectName().toStdString());
+        if (field->isReadOnly() || !field->isEnabled()) continue; // shown, not typed into
+        field->clear();
+        field->setFocus();
+        for (QChar c : QStringLiteral("abcd").left(field->maxLength())) {
+            QKeyEvent key(QEvent::KeyPress, Qt::Key_A + (c.unicode() - 'a'), Qt::NoModifier,
+                          QString(c));
+            QApplication::sendEvent(field, &key);
+        }
+        EXPECT_EQ(field->text(), QStringLiteral("ABCD").left(field->maxLength()));
+    }
 }
