@@ -201,4 +201,20 @@ TEST_F(CopyTabTest, RepliesThatDoNotMoveASingleCopyOn) {
 }
 
 } // namespace
+
+// Leaving the tab stops a single copy: a later reply on the tab sends no line.
+TEST_F(CopyTabTest, SingleCopyStopsWhenTheTabIsLeft) {
+    const QString name = path("left.dat");
+    WriteFile(name, "210c0005ab\n210c0006cd\n");
+    dialogAnswers.push_back(name);
+    tab.ptocOkClick();
+    tab.PageLeft();
+    ctx.SetReply({0x32});
+    tab.Trans_end_copy();
+    EXPECT_EQ(ctx.sent.size(), 1u);
+    EXPECT_FALSE(completeShown());
+    EXPECT_EQ(MessageLog::count(QStringLiteral("The copy was stopped because the tab was changed")),
+              1);
+}
+
 } // namespace copy_test

@@ -229,3 +229,18 @@ TEST(HexFields, TypedDigitsShowInUpperCase) {
         EXPECT_EQ(field->text(), QStringLiteral("ABCD").left(field->maxLength()));
     }
 }
+
+// A RAM dump ends when the technician leaves the Debug tab: a later raw RAM
+// read on that tab does not pick it up again.
+TEST(DebugLoops, EndWhenTheTabIsLeft) {
+    Bench b;
+    b.show(Debug);
+    b.find<QLineEdit>("ramAdr")->setText(QStringLiteral("EE10")); // the dump starts
+    b.find<QTabWidget>("PageControl1")->setCurrentIndex(Easy);    // before its first answer
+    b.port->Deliver();
+    b.show(Debug);
+    b.find<QLineEdit>("SendBuffer")->setText(QStringLiteral("31 0D EE 20 01"));
+    b.invoke(b.find("Panel2"), "RamSendClick");
+    b.port->Deliver();
+    EXPECT_EQ(stepsOf(b, 0, 0x0D).size(), 2u); // the dump's first read and the raw one
+}

@@ -124,6 +124,14 @@ void TCopyTab::endCopy() {
     nextLine_ = 0;
 }
 
+void TCopyTab::PageLeft() {
+    if (!running_ || Copy_select_->ItemIndex() != kSingle) return;
+    endCopy(); // the file's lines are let go: nothing more is sent from it
+    Label35_->setText(QStringLiteral("Stopped: the tab was changed"));
+    ShowMessage(QStringLiteral("The copy was stopped because the tab was changed"),
+                QStringLiteral("38R5"), TButtons::Ok, this);
+}
+
 void TCopyTab::CloseCopyFile() {
     if (Copy_select_->ItemIndex() == kSingle) endCopy();
 }
@@ -161,7 +169,7 @@ void TCopyTab::CtopOK2Click() {
 
 void TCopyTab::sendWordRead(int address) {
     context_.FollowUp({kWordRead[0], kWordRead[1], static_cast<std::uint8_t>(address >> 8),
-                   static_cast<std::uint8_t>(address)});
+                       static_cast<std::uint8_t>(address)});
 }
 
 void TCopyTab::Trans_end_ctop() {

@@ -53,6 +53,8 @@ class TCopyTab : public QWidget {
     void ptocOkClick();
     void ptocOk2Click();
     void Trans_end_copy();
+    // The technician left the tab: a running single copy stops there.
+    void PageLeft();
     void Trans_end_ctop();
 
   private:

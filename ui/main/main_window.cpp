@@ -347,6 +347,8 @@ void TF38R5::ReLoadClick() {
 }
 
 void TF38R5::PageControl1Change() {
+    if (pages_->currentIndex() != 1) debug_->PageLeft();
+    if (pages_->currentIndex() != 3) copy_->PageLeft();
     guarded([this] { trans_.PageControl1Change(); });
 }
 

@@ -41,6 +41,8 @@ class TDebugTab : public QWidget {
     // Replies while this page is active: error replies are reported, replies
     // to reads are shown.
     void Debug_tend();
+    // The technician left the tab: a RAM dump or sample reading ends there.
+    void PageLeft() { dumping_ = sampling_ = false; }
     // The read replies of this page (register, EEPROM word, RAM, area sample).
     void Trans_rd_dbg();
 
