@@ -1,9 +1,10 @@
 #pragma once
 // A command typed by the technician as text: hexadecimal bytes, high nibble
-// first, two digits per byte. Blanks and commas separate bytes; a digit that
-// stands alone before a separator (or at the end) is a byte of its own, so
-// "31 A 1" is 31 0A 01 and "310A01" the same. Anything else is refused
-// rather than sent.
+// first, two digits per byte. Any character that is neither a letter nor a
+// digit (blank, comma, "-", ":") separates bytes; a digit that stands alone
+// before a separator (or at the end) is a byte of its own, so "31 A 1" is
+// 31 0A 01 and "310A01" the same. Letters that are no hexadecimal digits are
+// refused rather than sent.
 
 #include "link/frames.h"
 
