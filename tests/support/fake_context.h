@@ -3,7 +3,7 @@
 // StxCommand would put on the line and lets a test hand in replies.
 
 #include "link/frames.h"
-#include "ui/main/tab_context.h"
+#include "ui/common/tab_context.h"
 
 #include <array>
 #include <vector>

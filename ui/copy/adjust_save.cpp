@@ -2,7 +2,7 @@
 
 #include "ui/common/message.h"
 #include "ui/copy/copy_host.h"
-#include "ui/main/tab_context.h"
+#include "ui/common/tab_context.h"
 
 #include <cstdint>
 

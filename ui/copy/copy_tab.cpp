@@ -4,7 +4,7 @@
 #include "ui/common/message.h"
 #include "ui/copy/copy_file_io.h"
 #include "ui/copy/copy_host.h"
-#include "ui/main/tab_context.h"
+#include "ui/common/tab_context.h"
 #include "ui/widgets/radio_group.h"
 
 #include <QCheckBox>

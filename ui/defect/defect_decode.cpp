@@ -14,7 +14,7 @@
 #include "link/hex.h"
 #include "ui/common/message.h"
 #include "ui/defect/kizu_params.h"
-#include "ui/main/tab_context.h"
+#include "ui/common/tab_context.h"
 #include "ui/widgets/hex_field.h"
 #include "ui/widgets/radio_group.h"
 

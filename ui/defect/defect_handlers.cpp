@@ -11,7 +11,7 @@
 #include "ui/defect/defect_host.h"
 #include "ui/defect/kizu_params.h"
 #include "ui/defect/shape.h"
-#include "ui/main/tab_context.h"
+#include "ui/common/tab_context.h"
 #include "ui/widgets/hex_field.h"
 #include "ui/widgets/level_control.h"
 #include "ui/widgets/radio_group.h"

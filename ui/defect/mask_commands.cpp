@@ -1,7 +1,7 @@
 #include "ui/defect/mask_commands.h"
 
 #include "link/frames.h"
-#include "ui/main/tab_context.h"
+#include "ui/common/tab_context.h"
 
 namespace {
 constexpr std::uint8_t kPictureCommand = 0x1D; // masks are sub-codes 0x10 + n

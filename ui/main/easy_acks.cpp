@@ -8,7 +8,7 @@
 
 #include "link/frames.h"
 #include "ui/common/message.h"
-#include "ui/main/tab_context.h"
+#include "ui/common/tab_context.h"
 #include "ui/widgets/radio_group.h"
 
 #include <QCheckBox>

@@ -10,7 +10,7 @@
 #include "transactions/blc_area.h"
 #include "transactions/title_codec.h"
 #include "ui/widgets/spin_button.h"
-#include "ui/main/tab_context.h"
+#include "ui/common/tab_context.h"
 #include "ui/widgets/hex_field.h"
 #include "ui/widgets/radio_group.h"
 

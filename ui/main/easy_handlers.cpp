@@ -8,7 +8,7 @@
 #include "transactions/blc_area.h"
 #include "transactions/title_codec.h"
 #include "ui/common/message.h"
-#include "ui/main/tab_context.h"
+#include "ui/common/tab_context.h"
 #include "ui/widgets/hex_field.h"
 #include "ui/widgets/level_control.h"
 #include "ui/widgets/radio_group.h"

@@ -11,7 +11,7 @@
 #include "link/hex.h"
 #include "ui/widgets/spin_button.h"
 #include "ui/main/easy_lens.h"
-#include "ui/main/tab_context.h"
+#include "ui/common/tab_context.h"
 #include "ui/widgets/hex_field.h"
 #include "ui/widgets/radio_group.h"
 

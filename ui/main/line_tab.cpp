@@ -13,7 +13,7 @@
 #include "link/frames.h"
 #include "link/hex.h"
 #include "ui/main/easy_tab.h"
-#include "ui/main/tab_context.h"
+#include "ui/common/tab_context.h"
 #include "ui/widgets/hex_field.h"
 #include "ui/widgets/named.h"
 #include "ui/widgets/spin_button.h"

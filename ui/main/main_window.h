@@ -6,7 +6,7 @@
 #include "transactions/transactions.h"
 #include "ui/copy/copy_host.h"
 #include "ui/defect/defect_host.h"
-#include "ui/main/tab_context.h"
+#include "ui/common/tab_context.h"
 
 #include <QMainWindow>
 

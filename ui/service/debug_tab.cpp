@@ -5,7 +5,7 @@
 #include "link/frames.h"
 #include "link/hex.h"
 #include "ui/common/message.h"
-#include "ui/main/tab_context.h"
+#include "ui/common/tab_context.h"
 #include "ui/service/raw_command.h"
 #include "ui/widgets/hex_field.h"
 

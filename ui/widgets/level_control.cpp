@@ -1,9 +1,7 @@
 #include "ui/widgets/level_control.h"
 
-#include "ui/main/tab_context.h"
-
 TLevelControl::TLevelControl(QObject* owner, const QString& timerName, int intervalMs, Arm arm,
-                             Wait wait, TTabContext& context, std::function<void()> send,
+                             Wait wait, ILinkGate& context, std::function<void()> send,
                              std::function<bool()> mayArm)
     : QObject(owner), timer_(new QTimer(owner)), arm_(arm), wait_(wait), context_(context),
       send_(std::move(send)), mayArm_(std::move(mayArm)) {

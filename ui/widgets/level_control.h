@@ -4,12 +4,12 @@
 // link allows. Arming an armed timer does not restart it, so a drag sends at
 // most one frame per interval, always with the newest position.
 
+#include "ui/widgets/link_gate.h"
+
 #include <QObject>
 #include <QTimer>
 
 #include <functional>
-
-class TTabContext;
 
 class TLevelControl : public QObject {
     Q_OBJECT
@@ -20,7 +20,7 @@ class TLevelControl : public QObject {
     // `timerName` becomes the timer's objectName; `send` does the work at the tick.
     // `mayArm`, if given, is an extra condition of the change handler.
     TLevelControl(QObject* owner, const QString& timerName, int intervalMs, Arm arm, Wait wait,
-                  TTabContext& context, std::function<void()> send,
+                  ILinkGate& context, std::function<void()> send,
                   std::function<bool()> mayArm = {});
 
     void change(); // the control's change handler
@@ -32,7 +32,7 @@ class TLevelControl : public QObject {
     QTimer* timer_; // owned by the tab, so the tab can find it by name
     Arm arm_;
     Wait wait_;
-    TTabContext& context_;
+    ILinkGate& context_;
     std::function<void()> send_;
     std::function<bool()> mayArm_;
 };

@@ -4,18 +4,15 @@
 // TF38R5 implements it; tests use an in-memory one.
 
 #include "link/frames.h"
+#include "ui/widgets/link_gate.h"
 
 #include <cstdint>
 #include <initializer_list>
 
-class TTabContext {
+class TTabContext : public ILinkGate {
   public:
     virtual ~TTabContext() = default;
 
-    // True when no load sequence runs and the link is not busy.
-    virtual bool Trans_chk() const = 0;
-    // True while a load sequence step is pending (sequence step != 0).
-    virtual bool SequenceRunning() const = 0;
     // The shared transmit frame; payload byte k is Tx()[k].
     virtual cam::TxFrame& Tx() = 0;
     // Completes and sends the transmit frame with payload bytes 1..count.
@@ -26,8 +23,6 @@ class TTabContext {
     // The same for the follow-ups a decoder sends on purpose (partner reads,
     // polls, chains and loops): these go out while decoding too.
     virtual int FollowUpCommand(int count) = 0;
-    // True while the window hands a reply to the decoders.
-    virtual bool Decoding() const = 0;
     // The command frame that the reply being handled answers.
     virtual const cam::TxFrame& Answered() const = 0;
     // The last reply frame: start byte, payload bytes 1..15, ETX.
