@@ -65,12 +65,17 @@ void TComm::Open() {
     if (IsOpen()) return;
 
     const std::string path = PortDevicePath(port_);
-    if (path.empty()) throw ECommOpenError(-1);
+    last_open_failure_.clear();
+    const auto refuse = [this](int code, int cause) {
+        last_open_failure_ = OpenFailureReason(cause);
+        throw ECommOpenError(code, cause);
+    };
+    if (path.empty()) refuse(-1, ENOENT);
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) throw ECommOpenError(-1);
-    const auto fail = [fd](int code) {
+    if (fd < 0) refuse(-1, errno);
+    const auto fail = [fd, &refuse](int code, int cause = 0) {
         ::close(fd);
-        throw ECommOpenError(code);
+        refuse(code, cause);
     };
 
     // Exclusive: the lock keeps out every other opener that locks too (our
@@ -78,11 +83,11 @@ void TComm::Open() {
     // which TIOCEXCL does not stop; TIOCEXCL keeps out plain openers that
     // come after it. TIOCEXCL alone would leave a window between open() and
     // the ioctl.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) fail(-1);
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) fail(-1, errno);
     termios line{};
     if (::tcgetattr(fd, &line) != 0) // not a terminal
-        fail(-1);
-    if (::ioctl(fd, TIOCEXCL) != 0) fail(-1);
+        fail(-1, ENOTTY);
+    if (::ioctl(fd, TIOCEXCL) != 0) fail(-1, errno);
 
     // Queue sizes: nothing reaches the driver (see InQueueSize in comm.h).
     // Purge both directions.
@@ -93,6 +98,7 @@ void TComm::Open() {
     ::tcsetattr(fd, TCSANOW, &line);
 
     fd_ = fd;
+    lost_ = false;
     int lines = 0;
     modem_lines_ = ::ioctl(fd, TIOCMGET, &lines) == 0 || !no_modem_lines(errno);
     ApplyAllLineSettings();
@@ -189,6 +195,10 @@ void TComm::SetFlowControls(TCommFlowControls flow) {
     HoldRts();
 }
 
+std::string TComm::DeviceName() const {
+    return PortDevicePath(port_);
+}
+
 void TComm::SetEventMask(TCommEventMask mask) {
     event_mask_ = mask;
     if (watch_) watch_->SetEventMask(mask);
@@ -216,7 +226,10 @@ void TComm::Write(const void* buffer, std::uint32_t count) {
             continue;
         }
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && errno != EAGAIN) throw ECommReadWriteError(errno);
+        if (n < 0 && errno != EAGAIN) {
+            if (MeansDeviceGone(errno)) lost_ = true;
+            throw ECommReadWriteError(errno);
+        }
         const int left = remaining_ms(deadline);
         if (left == 0) break; // write time-out (e.g. CTS held low): the rest is dropped
         wait_ready(fd_, POLLOUT, left);
@@ -252,6 +265,7 @@ std::uint32_t TComm::Read(void* buffer, std::uint32_t count) {
         }
     }
     bytes_read_.fetch_add(got);
+    if (MeansDeviceGone(error)) lost_ = true;
     // Bytes already read are returned; the error shows again on the next call.
     if (error != 0 && got == 0) throw ECommReadWriteError(error);
     return got;
@@ -321,6 +335,10 @@ void TComm::WatchNotified(std::uint64_t session, TCommWatch::Kind kind, TCommEve
             return;
         case TCommWatch::Kind::Event:
             DoCommEvent(events);
+            return;
+        case TCommWatch::Kind::HangUp:
+            lost_ = true;
+            if (OnDeviceLost) OnDeviceLost();
             return;
         }
     } catch (const std::exception& error) {

@@ -22,6 +22,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <string>
 #include <string_view>
 
 struct termios;
@@ -47,6 +48,13 @@ class TComm : public QObject, public IPort {
     // Takes effect at the next Open.
     void SetPort(std::uint8_t port) override { port_ = port; }
     std::uint8_t Port() const override { return port_; }
+    // The device path of the port (see port_map.h).
+    std::string DeviceName() const override;
+    // Why the last Open failed, in plain words; empty after a good one.
+    std::string LastOpenFailure() const override { return last_open_failure_; }
+    // The device of this opening went away: a hang-up was seen, or a read or
+    // write failed with an error that means so. Cleared by Open.
+    bool Lost() const override { return lost_; }
 
     // Line settings: applied to the open device at once (a value the device
     // refuses is not reported), else at the next Open.
@@ -148,6 +156,8 @@ class TComm : public QObject, public IPort {
 
     int fd_ = -1;
     bool modem_lines_ = false; // the device has modem lines (TIOCMGET works)
+    bool lost_ = false;
+    std::string last_open_failure_;
     bool break_active_ = false;
     QTimer* break_timer_ = nullptr;
     std::uint64_t session_ = 0; // counts openings; stale notifications carry an old one

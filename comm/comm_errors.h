@@ -18,9 +18,19 @@ class ECommError : public std::runtime_error {
 // when the watcher's wake-up descriptor or thread cannot be created.
 class ECommOpenError : public ECommError {
   public:
-    explicit ECommOpenError(int code);
+    // `cause` is the errno of the call that failed (0 when none applies).
+    explicit ECommOpenError(int code, int cause = 0);
     int ErrorCode;
+    int Cause;
 };
+
+// Why a device could not be opened, in plain words for the technician:
+// "no such device", "permission denied: add your user to the dialout group",
+// "in use by another program", "not a serial device", else the system's text.
+std::string OpenFailureReason(int cause);
+// True for the errors that mean the device itself went away (a USB adapter
+// pulled, the far end of a pseudo-terminal closed).
+bool MeansDeviceGone(int error);
 
 // "入出力エラー ErrorCode = %d" with the errno of the failed call.
 class ECommReadWriteError : public ECommError {

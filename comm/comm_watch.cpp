@@ -229,7 +229,10 @@ void TCommWatch::Run(TCommEventMask mask) {
                 pending = true;
                 Post(Kind::Receive);
             }
-            if (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) gone = true;
+            if (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) {
+                gone = true;
+                Post(Kind::HangUp);
+            }
         } else if (rx_armed && stale > 0) {
             int waiting = 0;
             if (::ioctl(fd_, FIONREAD, &waiting) != 0 || waiting <= 0) {

@@ -13,9 +13,10 @@
 // looks at the queue count every kStaleCheckMs instead and posts only when it
 // grows: every arrival is reported, leftovers are not.
 //
-// Hang-up (POLLHUP/POLLERR, e.g. the far side of a pseudo-terminal closed):
-// bytes still waiting are reported once more, then the device is no longer
-// watched, so a dead line cannot make the thread spin.
+// Hang-up (POLLHUP/POLLERR, e.g. the far side of a pseudo-terminal closed or
+// a USB adapter pulled): bytes still waiting are reported once more, then one
+// hang-up notification follows and the device is no longer watched, so a dead
+// line cannot make the thread spin.
 //
 // Line events (evCts, evDsr, evRlsd, evRing, evBreak, evErr in the event
 // mask): the terminal interface has no way to wait for them together with
@@ -40,7 +41,7 @@ class TComm;
 
 class TCommWatch {
   public:
-    enum class Kind { Receive, Transmit, Event };
+    enum class Kind { Receive, Transmit, Event, HangUp };
 
     static constexpr int kStaleCheckMs = 50;
     static constexpr int kLineCheckMs = 50;

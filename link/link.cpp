@@ -25,20 +25,72 @@ bool TLink::write(const void* data, std::uint32_t count) {
     }
 }
 
-void TLink::writeFailed(const std::string& message) {
-    // The frame never reached the camera: end the exchange as a give-up does.
+void TLink::endExchange() {
     busy_ = false;
     inFlight_ = false;
     timeout_ = -1;
     held_.clear();
     receiver_.Reset();
-    if (mode_ != Connecting) mode_ = Idle;
     host_.SetPageControlEnabled(true);
     host_.SetBusyPointer(false);
+}
+
+void TLink::writeFailed(const std::string& message) {
+    if (port_.Lost()) {
+        DeviceLost();
+        return;
+    }
+    // The frame never reached the camera: end the exchange as a give-up does.
+    endExchange();
+    if (mode_ == AwaitReply) mode_ = Idle;
     host_.SerialError(message);
 }
 
+std::string TLink::PortLabel() const {
+    std::string label = "COM" + std::to_string(port_.Port());
+    const std::string device = port_.DeviceName();
+    if (!device.empty()) label += " (" + device + ")";
+    return label;
+}
+
+void TLink::DeviceLost() {
+    port_.Close(); // nothing more is written to the dead descriptor
+    if (mode_ == Lost || mode_ == Connecting) return; // told already, or never connected
+    endExchange();
+    connectPending_ = false;
+    mode_ = Lost;
+    const std::string gone = PortLabel() + ": the device is gone";
+    host_.ShowConnection("COM" + std::to_string(port_.Port()) + " lost",
+                         gone + "; trying again every 1.5 s");
+    host_.DeviceLost(gone);
+}
+
+void TLink::reopen() {
+    // Quietly: the loss was told once; the panel says what is being tried.
+    port_.Close();
+    try {
+        port_.Open();
+    } catch (const std::exception&) {
+        return;
+    }
+    host_.ShowConnection("COM" + std::to_string(port_.Port()) + " lost",
+                         PortLabel() + ": open again, waiting for the camera");
+    SendSeq(ENQ);
+}
+
+void TLink::connected() {
+    SendSeq(EOT);
+    host_.SetBusyPointer(false);
+    mode_ = Idle;
+    busy_ = false;
+    timeout_ = -1;
+    connectPending_ = true;
+    host_.ShowConnection("COM" + std::to_string(port_.Port()) + " connected",
+                         PortLabel() + ": the camera answered");
+}
+
 bool TLink::SendSeq(std::uint8_t control) {
+    if (mode_ == Lost && !port_.IsOpen()) return false;
     host_.SetBusyPointer(true);
     busy_ = true;
     if (!write(&control, 1)) return false;
@@ -49,6 +101,10 @@ bool TLink::SendSeq(std::uint8_t control) {
 
 int TLink::StxCommand(int count, std::uint32_t tag) {
     if (busy_) return 0; // the caller's payload stays in the frame
+    if (mode_ == Lost) {
+        host_.SetStatusText(1, "Not sent: the line is lost");
+        return 0;
+    }
     complete_command_frame(tx_, count);
     const Held frame{tx_, tag, false};
     if (inFlight_ || dispatching_ || !held_.empty())
@@ -111,6 +167,10 @@ void TLink::SohCommand(const std::int32_t* data) {
         host_.SetStatusText(1, "Busy");
         return;
     }
+    if (mode_ == Lost) {
+        host_.SetStatusText(1, "Not sent: the line is lost");
+        return;
+    }
     std::array<std::uint8_t, kBulkDataSize> image{};
     for (std::size_t i = 0; i < kBulkDataSize; ++i)
         image[i] = static_cast<std::uint8_t>(data[i]);
@@ -135,8 +195,15 @@ void TLink::writeBulk() {
 
 void TLink::Comm1CommReceive(std::uint16_t size) {
     for (std::uint16_t i = 0; i < size; ++i) {
+        if (mode_ == Lost && !port_.IsOpen()) return; // a decoder's write found the device gone
         std::uint8_t byte = 0;
-        if (port_.Read(&byte, 1) != 1) break; // nothing more arrived in time
+        try {
+            if (port_.Read(&byte, 1) != 1) break; // nothing more arrived in time
+        } catch (const std::exception&) {
+            if (!port_.Lost()) throw;
+            DeviceLost();
+            return;
+        }
         receiveOne(byte);
     }
     startIfConnected();
@@ -204,13 +271,8 @@ void TLink::replyArrived() {
 void TLink::onResult(int c) {
     switch (mode_) {
     case Connecting:
-        if (c != ACK) return;
-        SendSeq(EOT);
-        host_.SetBusyPointer(false);
-        mode_ = Idle;
-        busy_ = false;
-        timeout_ = -1;
-        connectPending_ = true;
+    case Lost:
+        if (c == ACK) connected();
         return;
     case Idle:
         if (c != ACK) return;
@@ -257,10 +319,22 @@ void TLink::CnctDataLink(std::uint8_t port, std::int32_t baudRate) {
     port_.Close();
     port_.SetBaudRate(baudRate);
     port_.SetPort(port);
-    port_.Open();
+    try {
+        port_.Open();
+    } catch (const std::exception&) {
+        const std::string reason = port_.LastOpenFailure();
+        host_.ShowConnection("Comm. Connecting",
+                             PortLabel() + ": " + (reason.empty() ? "cannot be opened" : reason));
+        throw;
+    }
+    host_.ShowConnection("Comm. Connecting", "Connecting to " + PortLabel());
 }
 
 bool TLink::SendTimerTimer() {
+    if (mode_ == Lost) {
+        reopen();
+        return true;
+    }
     if (mode_ == Connecting) {
         port_.Close();
         ++attempts_;

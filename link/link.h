@@ -35,6 +35,11 @@ class ILinkHost {
     // No camera answered on either port: " Serial Port not connected " is
     // shown and the program ends.
     virtual void GiveUp() = 0;
+    // The state of the line for status-bar panel 0: a short text and a longer
+    // one that names the port, its device and, after a failure, the reason.
+    virtual void ShowConnection(const std::string& text, const std::string& detail) = 0;
+    // The device went away: told once; the link tries to open it again.
+    virtual void DeviceLost(const std::string& message) = 0;
     // A serial error that the link does not handle itself (e.g. a port that
     // cannot be opened while looking for the camera).
     virtual void SerialError(const std::string& message) = 0;
@@ -42,7 +47,9 @@ class ILinkHost {
 
 class TLink {
   public:
-    enum Mode : std::uint8_t { Connecting = 0, Idle = 1, AwaitReply = 2 };
+    // Lost: the device went away; each supervision tick tries to open it
+    // again and, once open, greets the camera as at the start.
+    enum Mode : std::uint8_t { Connecting = 0, Idle = 1, AwaitReply = 2, Lost = 3 };
 
     static constexpr int kTimeoutTicks = 20;
     static constexpr int kRetries = 2;
@@ -77,6 +84,12 @@ class TLink {
     void Trans_Create();
     void CnctDataLink(std::uint8_t port, std::int32_t baudRate);
     bool DR_check() const { return port_.DsrState(); }
+    // The port's device hung up or failed in a way that means it is gone:
+    // the exchange ends, nothing more is written to it, the technician is
+    // told once and the supervision timer tries to open it again.
+    void DeviceLost();
+    // "COM1 (/dev/ttyS0)".
+    std::string PortLabel() const;
     // One tick of the 1500 ms supervision timer. Returns false once the timer
     // must stop (the connection was given up).
     bool SendTimerTimer();
@@ -116,6 +129,9 @@ class TLink {
     bool write(const void* data, std::uint32_t count);
     void writeFailed(const std::string& message);
     void replyArrived();
+    void endExchange();
+    void reopen();
+    void connected();
 
     IPort& port_;
     ILinkHost& host_;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 namespace cam {
 
@@ -21,8 +22,16 @@ class IPort {
     // Returns the number of bytes actually read.
     virtual std::uint32_t Read(void* buffer, std::uint32_t count) = 0;
     virtual bool DsrState() const = 0;
+    // The device behind the port, for messages (empty when unknown).
+    virtual std::string DeviceName() const { return {}; }
+    // Why the last Open failed, in plain words (empty when it did not).
+    virtual std::string LastOpenFailure() const { return {}; }
+    // True once the device of the current opening has gone away.
+    virtual bool Lost() const { return false; }
     // Called on the owner's thread with the count of waiting bytes.
     std::function<void(std::uint16_t size)> OnCommReceive;
+    // Called on the owner's thread, once per opening, when the device hangs up.
+    std::function<void()> OnDeviceLost;
 };
 
 } // namespace cam

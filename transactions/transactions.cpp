@@ -81,6 +81,13 @@ void TTransactions::AfterReply(const std::function<void()>& transEnd) {
     if (stepAnswered && step_ == remembered) Trans_init(kind_, static_cast<unsigned>(step_));
 }
 
+void TTransactions::Abandon() {
+    step_ = 0;
+    ++generation_;
+    ClearOrders();
+    host_.SetPanelsEnabled(false);
+}
+
 void TTransactions::ClearOrders() {
     orders_.clear();
     host_.SetOrderText(0);

@@ -39,6 +39,10 @@ class TTransactions {
     void AfterReply(const std::function<void()>& transEnd);
     // Drops every queued request (the program ends).
     void ClearOrders();
+    // The line was lost: the running sequence and the queued requests are
+    // dropped (a reply of the old line can no longer move them) and the tab
+    // panels are disabled until the next load.
+    void Abandon();
 
     int SequenceStep() const { return step_; }
     void SetSequenceStep(int step) { step_ = step; }

@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
 
@@ -80,11 +81,12 @@ TEST_F(OpenTest, FailedOpensRaiseErrorMinusOneAndLeakNoDescriptor) {
         const char* what;
         std::uint8_t port;
         std::string device;
+        const char* reason; // what the technician is told
     } cases[] = {
-        {"missing device", 1, "/nonexistent/ttyCAM"},
-        {"not a terminal", 1, "/dev/null"},
-        {"device in use", 1, pty_.Slave()},
-        {"no device for port 0", 0, ""},
+        {"missing device", 1, "/nonexistent/ttyCAM", "no such device"},
+        {"not a terminal", 1, "/dev/null", "not a serial device"},
+        {"device in use", 1, pty_.Slave(), "in use by another program"},
+        {"no device for port 0", 0, "", "no such device"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -99,6 +101,7 @@ TEST_F(OpenTest, FailedOpensRaiseErrorMinusOneAndLeakNoDescriptor) {
             EXPECT_EQ(e.ErrorCode, -1);
             EXPECT_STREQ(e.what(), "オープンエラー ErrorCode = -1");
         }
+        EXPECT_EQ(comm.LastOpenFailure(), c.reason);
         EXPECT_FALSE(comm.IsOpen());
         EXPECT_EQ(OpenDescriptorCount(), before);
     }
@@ -210,6 +213,49 @@ TEST(CommDefaults, PropertiesStartWithTheirDefaults) {
     EXPECT_TRUE(comm.EventMask().Empty());
     EXPECT_EQ(comm.XoffLimit(), 1024);
     EXPECT_EQ(comm.XonLimit(), 1024);
+}
+
+} // namespace
+} // namespace cam::test
+
+namespace cam::test {
+namespace {
+
+// A device the user may not open: run as an ordinary user (root opens
+// anything), in a child process so that the test program keeps its rights.
+TEST(OpenPermission, ADeviceWithoutRightsNamesTheDialoutGroup) {
+    char path[] = "/tmp/cam38r5-noaccess-XXXXXX";
+    const int fd = ::mkstemp(path);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    ::chmod(path, 0);
+    int out[2];
+    ASSERT_EQ(::pipe(out), 0);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(out[0]);
+        if (::geteuid() == 0 && ::setuid(65534) != 0) _exit(2);
+        SetPortDevice(1, path);
+        TComm comm;
+        try {
+            comm.Open();
+        } catch (const ECommOpenError&) {
+        }
+        const std::string reason = comm.LastOpenFailure();
+        [[maybe_unused]] const ssize_t n = ::write(out[1], reason.data(), reason.size());
+        _exit(0);
+    }
+    ::close(out[1]);
+    std::string reason;
+    char buffer[256];
+    for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;)
+        reason.append(buffer, static_cast<std::size_t>(n));
+    ::close(out[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ::unlink(path);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(reason, "permission denied: add your user to the dialout group");
 }
 
 } // namespace

@@ -36,6 +36,13 @@ struct RecordingHost : ILinkHost {
     void ResetAcknowledged() override { ++resets; }
     void GiveUp() override { ++giveUps; }
     void SerialError(const std::string& m) override { serialErrors.push_back(m); }
+    void ShowConnection(const std::string& text, const std::string& d) override {
+        status[0] = text;
+        detail = d;
+    }
+    void DeviceLost(const std::string& m) override { losses.push_back(m); }
+    std::string detail;
+    std::vector<std::string> losses;
 };
 
 Bytes reply(Bytes payload) {
@@ -226,10 +233,14 @@ TEST_F(LinkFixture, CameraOnPortTwoOnlyIsFoundAtItsFirstAck) {
     port.opened = [](std::uint8_t p) { return p == 2 ? Bytes{ACK} : Bytes{}; };
     port.OnCommReceive = nullptr; // bytes are delivered after each tick below
     link.Trans_Create();
+    EXPECT_EQ(host.detail, "COM1 (/dev/fake1): cannot be opened");
     int tick = 0;
     while (link.LinkMode() == TLink::Connecting && tick < 16) {
         ++tick;
         link.SendTimerTimer();
+        if (tick == 4) {
+            EXPECT_EQ(host.detail, "Connecting to COM2 (/dev/fake2)");
+        }
         while (!port.rx.empty())
             link.Comm1CommReceive(static_cast<std::uint16_t>(port.rx.size()));
     }
@@ -239,6 +250,7 @@ TEST_F(LinkFixture, CameraOnPortTwoOnlyIsFoundAtItsFirstAck) {
     EXPECT_EQ(host.connected, 1);
     EXPECT_EQ(host.serialErrors.size(), 4u);
     EXPECT_EQ(port.Written(), Bytes{EOT}); // no ENQ could go out on the missing port 1
+    EXPECT_EQ(host.status[0], "COM2 connected");
 }
 
 TEST_F(LinkFixture, NoCameraGivesUpOnceAtTheSixteenthTick) {
@@ -382,5 +394,62 @@ TEST_F(LinkFixture, AFailingWriteEndsTheExchange) {
         EXPECT_FALSE(f.host.busyPointer);
         EXPECT_TRUE(f.host.pagesEnabled);
         EXPECT_EQ(f.host.replies, 1); // only the answered exchange before the fault
+    }
+}
+
+TEST_F(LinkFixture, ALostDeviceIsToldOnceAndOpenedAgain) {
+    const std::vector<std::pair<const char*, std::function<void(LinkFixture&)>>> losses = {
+        {"hang-up while a reply is awaited",
+         [](LinkFixture& f) {
+             f.send({0x31, 0x0A, 0x01});
+             f.port.HangUp();
+         }},
+        {"write fails",
+         [](LinkFixture& f) {
+             f.port.gone = true;
+             f.send({0x31, 0x0A, 0x01});
+         }},
+        {"read fails",
+         [](LinkFixture& f) {
+             f.send({0x31, 0x0A, 0x01});
+             f.port.Receive({ACK});
+             f.port.gone = true;
+             f.port.Deliver(1);
+         }},
+    };
+    for (const auto& [name, lose] : losses) {
+        SCOPED_TRACE(name);
+        LinkFixture f;
+        f.SetUp();
+        f.connect();
+        f.port.OnDeviceLost = [&f] { f.link.DeviceLost(); };
+        EXPECT_NO_THROW(lose(f));
+        f.port.HangUp(); // the watcher's report after a failed transfer tells nothing new
+        ASSERT_EQ(f.host.losses, std::vector<std::string>{"COM1 (/dev/fake1): the device is gone"});
+        EXPECT_TRUE(f.host.serialErrors.empty());
+        EXPECT_EQ(f.link.LinkMode(), TLink::Lost);
+        EXPECT_FALSE(f.port.IsOpen());
+        EXPECT_FALSE(f.link.Busy() || f.link.InFlight() || f.host.busyPointer);
+        EXPECT_EQ(f.host.status[0], "COM1 lost");
+
+        // Nothing is written while lost; the reopening keeps failing quietly.
+        f.port.writes.clear();
+        f.send({0x21, 0x1A, 0x01, 0x08});
+        f.ticks(3);
+        EXPECT_TRUE(f.port.writes.empty());
+        EXPECT_EQ(f.host.losses.size(), 1u);
+
+        // The adapter comes back: the next tick opens it and greets the camera.
+        f.port.gone = false;
+        f.port.answer = [](std::uint8_t, const Bytes& w) {
+            return w == Bytes{ENQ} ? Bytes{ACK} : Bytes{};
+        };
+        f.ticks(1);
+        f.port.Deliver();
+        EXPECT_EQ(f.port.Written(), (Bytes{ENQ, EOT}));
+        EXPECT_EQ(f.host.connected, 2);
+        EXPECT_EQ(f.link.LinkMode(), TLink::Idle);
+        EXPECT_EQ(f.host.status[0], "COM1 connected");
+        EXPECT_EQ(f.port.opens.back(), 1u);
     }
 }

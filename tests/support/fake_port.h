@@ -8,6 +8,7 @@
 #include <deque>
 #include <functional>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 class FakePort : public cam::IPort {
@@ -24,8 +25,15 @@ class FakePort : public cam::IPort {
     bool dsr = true;
     std::vector<std::uint8_t> missingPorts; // Open of these fails
 
+    bool gone = false; // the device went away: opens, writes and reads fail
+
     void Open() override {
         if (open_) return;
+        if (gone) {
+            failedOpens.push_back(port_);
+            throw std::runtime_error("オープンエラー ErrorCode = -1");
+        }
+        lost_ = false;
         for (auto p : missingPorts)
             if (p == port_) {
                 failedOpens.push_back(port_);
@@ -42,11 +50,13 @@ class FakePort : public cam::IPort {
     void SetBaudRate(std::int32_t rate) override { baud = rate; }
     void Write(const void* buffer, std::uint32_t count) override {
         if (!open_) throw std::runtime_error("通信が開始されていない。");
+        failIfGone();
         const auto* b = static_cast<const std::uint8_t*>(buffer);
         writes.emplace_back(b, b + count);
         if (answer) Receive(answer(port_, writes.back()));
     }
     std::uint32_t Read(void* buffer, std::uint32_t count) override {
+        failIfGone();
         auto* out = static_cast<std::uint8_t*>(buffer);
         std::uint32_t n = 0;
         while (n < count && !rx.empty()) {
@@ -56,6 +66,14 @@ class FakePort : public cam::IPort {
         return n;
     }
     bool DsrState() const override { return open_ && dsr; }
+    bool Lost() const override { return lost_; }
+    std::string DeviceName() const override { return "/dev/fake" + std::to_string(port_); }
+    // The device hangs up, as the watcher reports it.
+    void HangUp() {
+        gone = true;
+        lost_ = true;
+        if (OnDeviceLost) OnDeviceLost();
+    }
 
     void Receive(const Bytes& bytes) { rx.insert(rx.end(), bytes.begin(), bytes.end()); }
     // Hands every waiting byte to the link, as the watcher's notification would,
@@ -78,6 +96,12 @@ class FakePort : public cam::IPort {
     std::int32_t baud = 0;
 
   private:
+    void failIfGone() {
+        if (!gone) return;
+        lost_ = true;
+        throw std::runtime_error("入出力エラー ErrorCode = 5");
+    }
     bool open_ = false;
+    bool lost_ = false;
     std::uint8_t port_ = 1;
 };

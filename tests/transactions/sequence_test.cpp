@@ -33,6 +33,8 @@ struct Host : ILinkHost, ITransHost {
     void ResetAcknowledged() override {}
     void GiveUp() override {}
     void SerialError(const std::string&) override {}
+    void ShowConnection(const std::string&, const std::string&) override {}
+    void DeviceLost(const std::string&) override {}
     // sequence side
     void SetPanelsEnabled(bool e) override { panelsEnabled = e; }
     int ActivePage() const override { return page; }

@@ -54,6 +54,7 @@ TF38R5::TF38R5(std::unique_ptr<cam::IPort> comm, QWidget* parent)
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
     comm_->OnCommReceive = [this](std::uint16_t size) { Comm1CommReceive(size); };
+    comm_->OnDeviceLost = [this] { guarded([this] { link_.DeviceLost(); }); };
 
     sendTimer_ = new QTimer(this);
     sendTimer_->setObjectName(QStringLiteral("SendTimer"));
@@ -73,6 +74,7 @@ TF38R5::TF38R5(std::unique_ptr<cam::IPort> comm, QWidget* parent)
 
 TF38R5::~TF38R5() {
     comm_->OnCommReceive = nullptr;
+    comm_->OnDeviceLost = nullptr;
     comm_->Close();
 }
 
@@ -200,6 +202,10 @@ void TF38R5::buildStatusBar() {
         if (i == 1 || i == 2) status_[i]->setFont(mono);
         bar->addWidget(status_[i]);
     }
+    statusDetail_ = new QLabel(bar);
+    statusDetail_->setObjectName(QStringLiteral("StatusDetail"));
+    statusDetail_->setTextFormat(Qt::PlainText);
+    bar->addWidget(statusDetail_, 1);
 }
 
 void TF38R5::FormCreate() {
@@ -222,6 +228,10 @@ void TF38R5::FormCreate() {
 
 QString TF38R5::StatusText(int panel) const {
     return status_.at(static_cast<std::size_t>(panel))->text();
+}
+
+QString TF38R5::ConnectionDetail() const {
+    return statusDetail_->text();
 }
 
 // ---------------------------------------------------------------- handlers
@@ -259,6 +269,7 @@ void TF38R5::shutDown() {
     reloadTimer_->stop();
     trans_.ClearOrders();
     comm_->OnCommReceive = nullptr;
+    comm_->OnDeviceLost = nullptr;
     comm_->Close();
 }
 
@@ -472,6 +483,18 @@ void TF38R5::GiveUp() {
     sendTimer_->stop();
     ShowMessage(QStringLiteral(" Serial Port not connected "), QStringLiteral("Comm.ERR"),
                 TButtons::AbortRetryIgnore, this, [this] { ExitClick(); });
+}
+
+void TF38R5::ShowConnection(const std::string& text, const std::string& detail) {
+    status_[0]->setText(QString::fromStdString(text));
+    status_[0]->setToolTip(QString::fromStdString(detail));
+    statusDetail_->setText(QString::fromStdString(detail));
+    statusDetail_->setToolTip(statusDetail_->text());
+}
+
+void TF38R5::DeviceLost(const std::string& message) {
+    trans_.Abandon();
+    ShowMessage(QString::fromStdString(message), QStringLiteral("Comm.ERR"), TButtons::Ok, this);
 }
 
 void TF38R5::SerialError(const std::string& message) {

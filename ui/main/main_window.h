@@ -4,9 +4,9 @@
 
 #include "link/link.h"
 #include "transactions/transactions.h"
+#include "ui/common/tab_context.h"
 #include "ui/copy/copy_host.h"
 #include "ui/defect/defect_host.h"
-#include "ui/common/tab_context.h"
 
 #include <QMainWindow>
 
@@ -63,6 +63,8 @@ class TF38R5 : public QMainWindow,
     cam::TTransactions& Transactions() { return trans_; }
     cam::IPort& Comm1() { return *comm_; }
     QString StatusText(int panel) const;
+    // The line's state in words: the port, its device and what happened last.
+    QString ConnectionDetail() const;
     bool BusyPointer() const { return busyPointer_; }
     int TitleDoubleClicks() const { return titleDoubleClicks_; }
     // --- TDefectHost
@@ -128,6 +130,8 @@ class TF38R5 : public QMainWindow,
     void ResetAcknowledged() override;
     void GiveUp() override;
     void SerialError(const std::string& message) override;
+    void ShowConnection(const std::string& text, const std::string& detail) override;
+    void DeviceLost(const std::string& message) override;
 
     // --- ITransHost
     void SetPanelsEnabled(bool enabled) override;
@@ -160,6 +164,7 @@ class TF38R5 : public QMainWindow,
     QTabWidget* pages_ = nullptr;
     std::array<QWidget*, 6> panels_{}; // Panel3, Panel2, Panel6, Panel7, Panel4, Panel5
     std::array<QLabel*, 4> status_{};
+    QLabel* statusDetail_ = nullptr; // beside the panels: what panel 0 stands for
     TEasyTab* easy_ = nullptr;
     TAdjustTab* adjust_ = nullptr;
     TDebugTab* debug_ = nullptr;
