@@ -1,5 +1,8 @@
 #include "ui/main/main_window.h"
 
+#include "link/command_names.h"
+#include "link/journal.h"
+#include "link/traffic.h"
 #include "ui/common/message.h"
 #include "ui/copy/adjust_save.h"
 #include "ui/copy/copy_tab.h"
@@ -8,16 +11,21 @@
 #include "ui/main/easy_tab.h"
 #include "ui/main/line_tab.h"
 #include "ui/service/debug_tab.h"
+#include "ui/traffic/traffic_window.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QShortcut>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -98,6 +106,9 @@ void TF38R5::buildMenu() {
     QMenu* option = bar->addMenu(QStringLiteral("&Option"));
     option->setObjectName(QStringLiteral("Option1"));
     item(option, "SW1", QStringLiteral("&SW"), &TF38R5::SW1Click);
+    item(option, "Traffic1", QStringLiteral("&Traffic..."), &TF38R5::TrafficClick);
+    journalAction_ = item(option, "Journal1", QStringLiteral("&Journal"), &TF38R5::JournalClick);
+    journalAction_->setCheckable(true);
     QMenu* help = bar->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("Help"));
     item(help, "Version1", QStringLiteral("&Camera Version"), nullptr);
@@ -365,6 +376,12 @@ void TF38R5::PageControl1Change() {
 
 void TF38R5::SendTimerTimer() {
     guarded([this] {
+        // A reply time-out expires on the tick that finds the counter at 0.
+        const bool expires =
+            link_.ReplyTimeout() == 0 &&
+            (link_.LinkMode() == cam::TLink::Idle || link_.LinkMode() == cam::TLink::AwaitReply);
+        if (expires)
+            mark("time-out: no answer to " + cam::CommandName(link_.Answered().data() + 1));
         if (!link_.SendTimerTimer()) sendTimer_->stop();
     });
 }
@@ -467,6 +484,7 @@ void TF38R5::SetPageControlEnabled(bool enabled) {
 
 void TF38R5::LinkMessage(const std::string& text, const std::string& caption,
                          bool abortRetryIgnore) {
+    mark((abortRetryIgnore ? "given up: " : "message: ") + text);
     ShowMessage(QString::fromStdString(text), QString::fromStdString(caption),
                 abortRetryIgnore ? TButtons::AbortRetryIgnore : TButtons::OkCancel, this);
 }
@@ -480,12 +498,15 @@ void TF38R5::ReplyReceived() {
 }
 
 void TF38R5::GiveUp() {
+    mark("given up: no camera on either port");
     sendTimer_->stop();
     ShowMessage(QStringLiteral(" Serial Port not connected "), QStringLiteral("Comm.ERR"),
                 TButtons::AbortRetryIgnore, this, [this] { ExitClick(); });
 }
 
 void TF38R5::ShowConnection(const std::string& text, const std::string& detail) {
+    if (text + detail != lastConnection_) mark(text + ": " + detail);
+    lastConnection_ = text + detail;
     status_[0]->setText(QString::fromStdString(text));
     status_[0]->setToolTip(QString::fromStdString(detail));
     statusDetail_->setText(QString::fromStdString(detail));
@@ -499,6 +520,73 @@ void TF38R5::DeviceLost(const std::string& message) {
 
 void TF38R5::SerialError(const std::string& message) {
     ShowMessage(QString::fromStdString(message), QStringLiteral("38R5"), TButtons::Ok, this);
+}
+
+// ----------------------------------------------------- traffic and journal
+
+void TF38R5::SetTraffic(cam::TTrafficAssembler* traffic, cam::TJournal* journal) {
+    traffic_ = traffic;
+    journal_ = journal;
+    // Made at once and kept hidden, so that it holds the traffic from the
+    // start (bounded) when the technician first opens it.
+    if (traffic_ && !trafficWindow_) trafficWindow_ = new TTrafficWindow(*traffic_, this);
+    if (!journal_) return;
+    // Reported once per failure: a box and the inspector's journal line. The
+    // link goes on; the journal writes nothing more.
+    journal_->SetFailureHandler([this](const std::string& message) {
+        ShowMessage(QString::fromStdString(message), QStringLiteral("Journal"), TButtons::Ok, this);
+        showJournalState();
+    });
+    if (journal_->Failed())
+        ShowMessage(QString::fromStdString(journal_->FailureText()), QStringLiteral("Journal"),
+                    TButtons::Ok, this);
+    showJournalState();
+}
+
+void TF38R5::mark(const std::string& text) {
+    if (traffic_) traffic_->Marker(text);
+}
+
+void TF38R5::showJournalState() {
+    const bool on = journal_ && journal_->IsOpen() && !journal_->Failed();
+    if (journalAction_) journalAction_->setChecked(on);
+    if (!trafficWindow_) return;
+    QString text = QStringLiteral("journal off");
+    if (journal_ && journal_->Failed())
+        text =
+            QStringLiteral("journal stopped: ") + QString::fromStdString(journal_->FailureText());
+    else if (on)
+        text = QStringLiteral("journal: ") + QString::fromStdString(journal_->Path());
+    trafficWindow_->SetJournalText(text);
+}
+
+void TF38R5::TrafficClick() {
+    if (!trafficWindow_) return;
+    showJournalState();
+    trafficWindow_->show();
+    trafficWindow_->raise();
+    trafficWindow_->activateWindow();
+}
+
+void TF38R5::JournalClick() {
+    if (!journal_) return;
+    if (journal_->IsOpen() && !journal_->Failed()) {
+        mark("journal closed");
+        journal_->Close();
+    } else {
+        // The file of --journal again, else a new one in the data folder.
+        QString path = QString::fromStdString(journal_->Path());
+        if (path.isEmpty()) {
+            const QString dir =
+                QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+            QDir().mkpath(dir);
+            path = dir + QStringLiteral("/journal-") +
+                   QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")) +
+                   QStringLiteral(".txt");
+        }
+        journal_->Open(QFile::encodeName(path).toStdString());
+    }
+    showJournalState();
 }
 
 // ------------------------------------------------------- sequence effects

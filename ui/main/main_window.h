@@ -27,6 +27,12 @@ class TDebugTab;
 class TDefectTab;
 class TEasyTab;
 class TLineTab;
+class TTrafficWindow;
+
+namespace cam {
+class TJournal;
+class TTrafficAssembler;
+} // namespace cam
 
 class TF38R5 : public QMainWindow,
                public TTabContext,
@@ -45,6 +51,10 @@ class TF38R5 : public QMainWindow,
 
     void SetSwitchWindow(QWidget* window) { switchWindow_ = window; }
     void SetParameterWindow(QWidget* window) { parameterWindow_ = window; }
+    // The traffic seen on the port and its journal (both outlive the
+    // window): the inspector shows it, the markers of the link go to it.
+    void SetTraffic(cam::TTrafficAssembler* traffic, cam::TJournal* journal);
+    TTrafficWindow* TrafficWindow() const { return trafficWindow_; }
 
     // --- TTabContext
     bool Trans_chk() const override { return trans_.Trans_chk(); }
@@ -83,6 +93,9 @@ class TF38R5 : public QMainWindow,
     void ExitClick();
     void Reset1Click() override;
     void SW1Click();
+    // Option menu: the traffic inspector, and the journal on or off.
+    void TrafficClick();
+    void JournalClick();
     void SW_push(std::uint8_t code);
     // A double-click on the title panel or its label; it does nothing, and
     // counts its calls so that the binding can be seen.
@@ -117,6 +130,9 @@ class TF38R5 : public QMainWindow,
     void guarded(const std::function<void()>& f);
     void runSequence(int kind, unsigned step);
     void showError(const std::exception& e);
+    // A line event for the inspector and the journal.
+    void mark(const std::string& text);
+    void showJournalState();
 
     // --- ILinkHost
     void SetStatusText(int panel, const std::string& text) override;
@@ -173,4 +189,9 @@ class TF38R5 : public QMainWindow,
     TLineTab* line_ = nullptr;
     QWidget* switchWindow_ = nullptr;
     QWidget* parameterWindow_ = nullptr;
+    cam::TTrafficAssembler* traffic_ = nullptr;
+    cam::TJournal* journal_ = nullptr;
+    TTrafficWindow* trafficWindow_ = nullptr;
+    QAction* journalAction_ = nullptr;
+    std::string lastConnection_;
 };

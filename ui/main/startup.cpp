@@ -2,10 +2,17 @@
 
 #include "comm/comm.h"
 #include "comm/port_map.h"
+#include "link/journal.h"
+#include "link/tap_port.h"
+#include "link/traffic.h"
 #include "ui/defect/mask_window.h"
 #include "ui/defect/parameter_window.h"
 #include "ui/main/main_window.h"
 #include "ui/switch/switch_window.h"
+
+#include <QFile>
+
+#include <cstdio>
 
 QStringList ApplyPortOptions(const QStringList& arguments) {
     QStringList rest;
@@ -27,15 +34,78 @@ QStringList ApplyPortOptions(const QStringList& arguments) {
     return rest;
 }
 
+TStartOptions ParseStartOptions(const QStringList& arguments) {
+    TStartOptions options;
+    const QStringList rest = ApplyPortOptions(arguments);
+    const QString journal = QStringLiteral("--journal");
+    for (int i = 0; i < rest.size(); ++i) {
+        const QString& a = rest[i];
+        if (a == QLatin1String("--help") || a == QLatin1String("-h"))
+            options.help = true;
+        else if (a == QLatin1String("--version"))
+            options.version = true;
+        else if (a == QLatin1String("--list-ports"))
+            options.listPorts = true;
+        else if (a == journal && i + 1 < rest.size())
+            options.journal = rest[++i];
+        else if (a.startsWith(journal + QLatin1Char('=')) && a.size() > journal.size() + 1)
+            options.journal = a.mid(journal.size() + 1);
+        else
+            options.rest << a;
+    }
+    return options;
+}
+
+QString UsageText() {
+    return QStringLiteral(
+        "Usage: cam38r5 [OPTION]...\n"
+        "Adjusts the 38R5 colour CCD camera over an RS-232 line (9600 bit/s). The tool\n"
+        "looks for the camera on port 1, then on port 2, for about 24 seconds.\n"
+        "\n"
+        "Options:\n"
+        "  --port1 DEVICE   serial device of port 1 (default /dev/ttyS0); a stable name\n"
+        "                   such as /dev/serial/by-id/usb-... (see --list-ports) keeps\n"
+        "                   naming the same adapter whichever socket it is plugged into\n"
+        "  --port2 DEVICE   serial device of port 2 (default /dev/ttyS1)\n"
+        "  --journal FILE   append every frame, control byte and line event to FILE,\n"
+        "                   one line each, written out at once\n"
+        "  --list-ports     print the serial devices of this machine and exit\n"
+        "  --help, -h       print this help and exit\n"
+        "  --version        print the version and exit\n"
+        "Options that take a value also accept the form --option=VALUE. Qt's own\n"
+        "options (for example -platform offscreen) are accepted as well.\n"
+        "\n"
+        "Environment:\n"
+        "  CAM38R5_PORT1    serial device of port 1 when --port1 is not given\n"
+        "  CAM38R5_PORT2    serial device of port 2 when --port2 is not given\n"
+        "  QT_QPA_PLATFORM  Qt's display platform; \"offscreen\" runs without a display\n"
+        "\n"
+        "Exit status: 0 when the program ends normally, 2 for an option it does not\n"
+        "know.\n");
+}
+
 TApplicationWindows::~TApplicationWindows() = default;
 
-std::unique_ptr<TApplicationWindows> CreateApplicationWindows() {
+std::unique_ptr<TApplicationWindows> CreateApplicationWindows(const TStartOptions& options) {
+    auto windows = std::make_unique<TApplicationWindows>();
+    windows->traffic = std::make_unique<cam::TTrafficAssembler>();
+    windows->journal = std::make_unique<cam::TJournal>();
+    cam::TJournal* journal = windows->journal.get();
+    // Until the main window takes the report over (it shows a failure of
+    // --journal at the start too).
+    journal->SetFailureHandler([](const std::string& message) {
+        std::fprintf(stderr, "cam38r5: journal: %s\n", message.c_str());
+    });
+    windows->traffic->AddSink([journal](const cam::TTrafficRecord& r) { journal->Write(r); });
+    // Opened before the port, so that the journal has the first opening too.
+    if (!options.journal.isEmpty()) journal->Open(QFile::encodeName(options.journal).toStdString());
+
     auto comm = std::make_unique<cam::TComm>();
     comm->setObjectName(QStringLiteral("Comm1"));
     comm->SetReceiveNotifySize(7168);
     comm->SetSendNotifySize(8192);
-    auto windows = std::make_unique<TApplicationWindows>();
-    windows->main = std::make_unique<TF38R5>(std::move(comm));
+    auto tap = std::make_unique<cam::TTapPort>(std::move(comm), *windows->traffic);
+    windows->main = std::make_unique<TF38R5>(std::move(tap));
     TF38R5* main = windows->main.get();
     windows->mask = std::make_unique<TFM38R5>();
     windows->switches =
@@ -43,5 +113,6 @@ std::unique_ptr<TApplicationWindows> CreateApplicationWindows() {
     windows->parameters = std::make_unique<TKizuInfo>([main] { return main->Ntsc(); });
     main->SetSwitchWindow(windows->switches.get());
     main->SetParameterWindow(windows->parameters.get());
+    main->SetTraffic(windows->traffic.get(), windows->journal.get());
     return windows;
 }
