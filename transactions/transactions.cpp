@@ -81,11 +81,11 @@ void TTransactions::AfterReply(const std::function<void()>& transEnd) {
     if (stepAnswered && step_ == remembered) Trans_init(kind_, static_cast<unsigned>(step_));
 }
 
-void TTransactions::Abandon() {
+void TTransactions::Stop(bool panelsEnabled) {
     step_ = 0;
     ++generation_;
     ClearOrders();
-    host_.SetPanelsEnabled(false);
+    host_.SetPanelsEnabled(panelsEnabled);
 }
 
 void TTransactions::ClearOrders() {

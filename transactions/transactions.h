@@ -39,10 +39,11 @@ class TTransactions {
     void AfterReply(const std::function<void()>& transEnd);
     // Drops every queued request (the program ends).
     void ClearOrders();
-    // The line was lost: the running sequence and the queued requests are
-    // dropped (a reply of the old line can no longer move them) and the tab
-    // panels are disabled until the next load.
-    void Abandon();
+    // The running sequence and the queued requests are dropped, so that no
+    // later reply moves them: after a failed write (the panels are enabled
+    // again, the technician may load anew) or a lost line (they stay disabled
+    // until the next load).
+    void Stop(bool panelsEnabled);
 
     int SequenceStep() const { return step_; }
     void SetSequenceStep(int step) { step_ = step; }

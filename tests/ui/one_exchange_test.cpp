@@ -11,6 +11,7 @@
 #include "ui/widgets/radio_group.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QSlider>
@@ -99,7 +100,79 @@ std::vector<Bytes> stepsOf(const Bench& b, std::size_t from, std::uint8_t code) 
     return out;
 }
 
+// The camera changes a setting by itself (its own keys, another tool).
+void cameraSets(Bench& b, Bytes payload) {
+    cam::TxFrame frame{};
+    for (std::size_t i = 0; i < payload.size(); ++i)
+        frame[i + 1] = payload[i];
+    cam::complete_command_frame(frame, static_cast<int>(payload.size()));
+    b.camera.Feed(frame.data(), frame.size());
+}
+
 const std::vector<Scenario> kScenarios = {
+    {"EasyGetAfterTheZoomTargetMovedWritesNothingBack",
+     1,
+     [](Bench& b) {
+         cameraSets(b, {0x21, 0x45, 0x00, 0x18, 0x00});
+         b.invoke(b.find("Panel4"), "GetZoomCurrentClick");
+         b.port->Deliver();
+         b.fireArmedTimers();
+     },
+     {},
+     [](Bench& b) { EXPECT_EQ(b.find<QLineEdit>("ZoomStep")->text(), QStringLiteral("1800")); }},
+    {"RawWhiteBalanceReadReachesTheAdjustBox",
+     1,
+     [](Bench& b) {
+         cameraSets(b, {0x21, 0x1B, 0x00, 0x01}); // AWB
+         b.show(Debug);
+         b.find<QLineEdit>("SendBuffer")->setText(QStringLiteral("31 1B 00"));
+         b.invoke(b.find("Panel2"), "RamSendClick");
+         b.port->Deliver();
+         b.fireArmedTimers();
+     },
+     {},
+     [](Bench& b) { EXPECT_FALSE(b.find<QCheckBox>("wb_sel")->isChecked()); }},
+    {"RecalledPositionThenATabChange",
+     1,
+     [](Bench& b) {
+         b.find<QCheckBox>("CurrentCheck")->setChecked(true);
+         b.find<QLineEdit>("PositionNo")->setText(QStringLiteral("01"));
+         b.invoke(b.find("Panel4"), "PosLoadClick");
+         b.find<QTabWidget>("PageControl1")->setCurrentIndex(Defect); // before the answer
+         b.port->Deliver();
+         b.fireArmedTimers();
+         b.find<QTabWidget>("PageControl1")->setCurrentIndex(Line);
+         b.port->Deliver();
+         b.fireArmedTimers();
+     },
+     {},
+     [](Bench& b) {
+         EXPECT_EQ(stepsOf(b, 0, 0x53).size(), 1u);
+         EXPECT_TRUE(b.window->Trans_chk());
+     }},
+    {"AWriteFailingDuringALoadEndsItAndLoadWorksAgain",
+     1,
+     [](Bench& b) {
+         auto answer = b.port->answer;
+         int frames = 0;
+         b.port->answer = [&frames, answer](std::uint8_t port, const Bytes& w) {
+             if (w.size() == 19 && ++frames == 2)
+                 throw std::runtime_error("入出力エラー ErrorCode = 11");
+             return answer(port, w);
+         };
+         b.show(Line);
+         EXPECT_EQ(MessageLog::count(QStringLiteral("入出力エラー ErrorCode = 11")), 1);
+         EXPECT_TRUE(b.window->Trans_chk());
+         EXPECT_TRUE(b.find<QWidget>("Panel5")->isEnabled());
+         b.port->answer = answer;
+         b.invoke(b.window.get(), "ReLoadClick");
+         b.port->Deliver();
+     },
+     {},
+     [](Bench& b) {
+         EXPECT_EQ(stepsOf(b, 0, 0x53).size(), 1u); // only the new load reached its last step
+         EXPECT_TRUE(b.window->Trans_chk());
+     }},
     {"RawDelayReadIsNotWrittenBack",
      1,
      [](Bench& b) {

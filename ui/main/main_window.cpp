@@ -514,11 +514,14 @@ void TF38R5::ShowConnection(const std::string& text, const std::string& detail) 
 }
 
 void TF38R5::DeviceLost(const std::string& message) {
-    trans_.Abandon();
+    trans_.Stop(false);
     ShowMessage(QString::fromStdString(message), QStringLiteral("Comm.ERR"), TButtons::Ok, this);
 }
 
 void TF38R5::SerialError(const std::string& message) {
+    // A write that failed ended its exchange: a load waiting for it would
+    // never go on and every handler would refuse.
+    if (SequenceRunning() && !link_.InFlight()) trans_.Stop(true);
     ShowMessage(QString::fromStdString(message), QStringLiteral("38R5"), TButtons::Ok, this);
 }
 
