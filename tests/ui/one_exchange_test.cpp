@@ -173,6 +173,39 @@ const std::vector<Scenario> kScenarios = {
          EXPECT_EQ(stepsOf(b, 0, 0x53).size(), 1u); // only the new load reached its last step
          EXPECT_TRUE(b.window->Trans_chk());
      }},
+    {"PointBChosenDuringAnAutomaticSearch",
+     1,
+     [](Bench& b) {
+         b.show(Defect);
+         b.find<QCheckBox>("Auto3Point")->setChecked(true);
+         b.invoke(b.find("Panel6"), "kizu_autoClick");
+         b.find<TRadioGroup>("Kizu")->setItemIndex(1); // before the search is answered
+         b.port->Deliver();
+         b.fireArmedTimers();
+     },
+     // The search, then the cursor display for B that the point's reply asks for.
+     {{0x21, 0x36, 0x09, 0xEA}, {0x21, 0x36, 0x13, 0x00}},
+     [](Bench& b) { EXPECT_TRUE(b.find<QWidget>("Kizu")->isEnabled()); }},
+    {"ALevelTimerTickingDuringALoad",
+     1,
+     [](Bench& b) {
+         b.find<QSlider>("ATWBar")->setValue(3);  // the camera holds another level
+         b.invoke(b.window.get(), "ReLoadClick"); // the load's first step is outstanding
+         b.fireArmedTimers();
+         b.port->Deliver();
+         b.fireArmedTimers();
+     },
+     {{0x21, 0x1B, 0x05, 0x03}},
+     [](Bench& b) {
+         // The level went out between two steps and the load ran to its end once.
+         const auto& c = b.commands;
+         ASSERT_GE(c.size(), 13u);
+         EXPECT_EQ(Bytes(c[c.size() - 12].begin(), c[c.size() - 12].begin() + 3),
+                   (Bytes{0x31, 0x60, 0x00}));
+         EXPECT_EQ(Bytes(c.back().begin(), c.back().begin() + 4), (Bytes{0x31, 0x0C, 0x01, 0x51}));
+         EXPECT_EQ(b.find<QSlider>("ATWBar")->value(), 3);
+         EXPECT_TRUE(b.window->Trans_chk());
+     }},
     {"RawDelayReadIsNotWrittenBack",
      1,
      [](Bench& b) {
