@@ -178,13 +178,16 @@ TEST(LinkModes, ExchangesThatEndOnAckAlone) {
         f.SetUp();
         f.connect();
         f.send(c.payload);
+        // Disabled as during a bulk transfer: only an exchange that the ACK
+        // ends enables it again.
+        f.host.pagesEnabled = false;
         f.port.Receive({ACK});
         f.port.Deliver();
         EXPECT_EQ(f.link.LinkMode(), c.endsOnAck ? TLink::Idle : TLink::AwaitReply);
         EXPECT_EQ(f.host.resets, c.resets);
         EXPECT_EQ(f.link.ReplyTimeout(), c.endsOnAck ? -1 : 20);
         EXPECT_EQ(f.host.busyPointer, !c.endsOnAck);
-        EXPECT_EQ(f.host.pagesEnabled, true);
+        EXPECT_EQ(f.host.pagesEnabled, c.endsOnAck);
     }
 }
 

@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
+#include <map>
+#include <string>
 
 namespace {
 
@@ -26,16 +27,47 @@ TEST(TitleTable, CodesOfSingleBytes) {
         EXPECT_EQ(cam::title_code(static_cast<std::uint8_t>(c.byte)), c.code) << "byte " << c.byte;
 }
 
-TEST(TitleTable, EveryDefinedCodeDecodesToItsOwnCharacter) {
-    std::set<int> codes;
+// The camera's title character table, written out once: each run of
+// characters has consecutive codes from `first`. Bytes 0xA1 and 0xA2 are the
+// half-width full stop and opening corner bracket.
+struct TitleRun {
+    std::u32string chars;
+    int first;
+};
+const TitleRun kTitleTable[] = {
+    {U"0123456789", 0x000},
+    {U"ABCDEFGHIJKLMNOPQRSTUVWXYZ", 0x010},
+    {U"abcdefghijklmnopqrstuvwxyz", 0x030},
+    {U":;'\"", 0x100},
+    {U".,<>()", 0x105},
+    {U"[]{}", 0x10B},
+    {U"\uFF61\uFF62", 0x10F},
+    {U"/", 0x117},
+    {U"-", 0x120},
+    {U"*", 0x126},
+    {U" ", 0x1FE},
+};
+
+// Code of each character of the table; every other byte value has none.
+std::map<char32_t, int> titleCodes() {
+    std::map<char32_t, int> codes;
+    for (const auto& run : kTitleTable)
+        for (std::size_t i = 0; i < run.chars.size(); ++i)
+            codes[run.chars[i]] = run.first + static_cast<int>(i);
+    return codes;
+}
+
+TEST(TitleTable, EveryByteHasTheCodeOfTheTableAndEveryCodeItsCharacter) {
+    const auto codes = titleCodes();
+    ASSERT_EQ(codes.size(), 82u);
     for (int x = 0; x < 256; ++x) {
-        const int code = cam::title_code(static_cast<std::uint8_t>(x));
-        if (code < 0) continue;
-        EXPECT_TRUE(codes.insert(code).second) << "code used twice: " << code;
-        EXPECT_EQ(cam::title_char(static_cast<std::uint16_t>(code)),
-                  cam::title_char_of_byte(static_cast<std::uint8_t>(x)));
+        const auto byte = static_cast<std::uint8_t>(x);
+        const auto it = codes.find(cam::title_char_of_byte(byte));
+        const bool inTable = it != codes.end() && (x < 0x80 || x == 0xA1 || x == 0xA2);
+        EXPECT_EQ(cam::title_code(byte), inTable ? it->second : -1) << "byte " << x;
     }
-    EXPECT_EQ(codes.size(), 82u);
+    for (const auto& [ch, code] : codes)
+        EXPECT_EQ(cam::title_char(static_cast<std::uint16_t>(code)), ch) << "code " << code;
 }
 
 TEST(TitleTable, CharactersOfTheSingleByteCodePage) {
@@ -110,11 +142,26 @@ TEST(TitleDecode, ReplacesOneBlockOfThePaddedText) {
     }
 }
 
-TEST(TitleDecode, EncodingTheDecodedBlockGivesTheCodesBack) {
-    const TitleCodes codes = {0x049, 0x10F, 0x126, 0x009, 0x1FE};
-    for (unsigned block = 0; block < cam::kTitleBlocks; ++block) {
-        const auto text = cam::title_block_decode(U"", block, codes);
-        EXPECT_EQ(cam::title_block_encode(text, block), codes) << block;
+// Every character of the table, five at a time in every block, goes out as
+// its own code and comes back as itself.
+TEST(TitleDecode, EveryCodeOfTheTableSurvivesTheRoundTrip) {
+    const auto codes = titleCodes();
+    std::u32string all;
+    for (const auto& entry : codes)
+        all += entry.first;
+    for (std::size_t k = 0; k < all.size(); k += cam::kTitleBlockSize) {
+        const std::u32string five = all.substr(k, cam::kTitleBlockSize);
+        TitleCodes expected;
+        expected.fill(cam::kTitleBlank);
+        for (std::size_t i = 0; i < five.size(); ++i)
+            expected[i] = static_cast<std::uint16_t>(codes.at(five[i]));
+        for (unsigned block = 0; block < cam::kTitleBlocks; ++block) {
+            const std::u32string text = std::u32string(5 * block, U'x') + five;
+            EXPECT_EQ(cam::title_block_encode(text, block), expected) << k << "/" << block;
+            const auto decoded = cam::title_block_decode(U"", block, expected);
+            EXPECT_EQ(decoded.substr(5 * block, 5), (five + U"     ").substr(0, 5))
+                << k << "/" << block;
+        }
     }
 }
 

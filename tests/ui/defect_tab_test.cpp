@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace {
@@ -173,18 +174,43 @@ TEST(DefectTab, ArrowsStepWithinTheSensor) {
         int step;
         const char* to;
     } cases[] = {
+        // Within the sensor each arrow moves by the step ...
+        {"kizu_rightClick", "kizu_ax", "0100", 16, "0110"},
+        {"kizu_leftClick", "kizu_ax", "0100", 2, "00FE"},
+        {"kizu_downClick", "kizu_ay", "0100", 1, "0101"},
+        {"kizu_upClick", "kizu_ay", "0100", 3, "00FD"},
+        {"kizu_rightClick", "kizu_ax", "03FE", 1, "03FF"},
+        {"kizu_leftClick", "kizu_ax", "0002", 1, "0001"},
+        {"kizu_downClick", "kizu_ay", "01FE", 1, "01FF"},
+        {"kizu_upClick", "kizu_ay", "0002", 1, "0001"},
+        // ... and stops at the edges: X 0 .. 1023, Y 0 .. 511.
+        {"kizu_rightClick", "kizu_ax", "03FE", 2, "03FF"},
         {"kizu_rightClick", "kizu_ax", "03FE", 5, "03FF"},
         {"kizu_leftClick", "kizu_ax", "0003", 3, "0000"},
+        {"kizu_leftClick", "kizu_ax", "0003", 9, "0000"},
+        {"kizu_downClick", "kizu_ay", "01FE", 2, "01FF"},
         {"kizu_downClick", "kizu_ay", "01FF", 1, "01FF"},
         {"kizu_upClick", "kizu_ay", "0003", 3, "0000"},
+        {"kizu_upClick", "kizu_ay", "0003", 7, "0000"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.slot) + " from " + c.from);
+        SCOPED_TRACE(std::string(c.slot) + " from " + c.from + " by " + std::to_string(c.step));
         Defect d;
+        d.select(0);
+        d.edit("kizu_ax")->setText("0100");
+        d.edit("kizu_ay")->setText("0100");
         d.edit(c.field)->setText(c.from);
         d.get<QSpinBox>("SpinEdit1")->setValue(c.step);
+        d.ctx.sent.clear();
         d.invoke(c.slot);
         EXPECT_EQ(d.text(c.field), c.to);
+        // The field's change sends the new position of A, once; an edge
+        // that stops the arrow leaves the text and sends nothing.
+        const bool moved = std::string(c.from) != c.to;
+        EXPECT_EQ(d.ctx.sent.size(), moved ? 1u : 0u);
+        if (moved) {
+            EXPECT_EQ(d.text(c.field == std::string("kizu_ax") ? "KizuAX" : "KizuAY"), c.to);
+        }
     }
 }
 
@@ -306,6 +332,53 @@ TEST(DefectTab, MeasurementAndAdjustment) {
         EXPECT_EQ(d.text("kizu_ax") + d.text("kizu_ay"), "00EB0050");
         EXPECT_FALSE(d.enabled("Kizu_Adjust"));
         EXPECT_EQ(d.ctx.sent.size(), 2u);
+    }
+}
+
+// "Kizu Adjust" sends a position on the sensor or nothing: an even X below
+// 0016, or on NTSC a larger Y below 0002, would go out as its 16-bit complement.
+TEST(DefectTab, KizuAdjustStaysOnTheSensor) {
+    const struct {
+        std::uint8_t x, y; // low bytes of the measured X and of both Y
+        bool ntsc;
+        const char* sent; // X and Y sent, or the message that says why not
+    } cases[] = {
+        {0x16, 0x50, false, "00000052"},
+        {0x15, 0x50, false,
+         "X would be -0001 (even X 0015 - 22). X must be 0000 to 03FF, "
+         "so even X must be 0016 to 0415."},
+        {0x00, 0x50, false, "even X must be 0016 to 0415"},
+        {0x20, 0x02, true, "000A0000"},
+        {0x20, 0x01, true,
+         "Y would be -0001 (larger Y 0001 - 2). Y must be 0000 to 01FF, so "
+         "the larger Y must be 0002 to 0201."},
+        {0x20, 0x00, true, "the larger Y must be 0002 to 0201"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.sent);
+        Defect d;
+        d.host.ntsc = c.ntsc;
+        d.select(0);
+        d.read({0x36, 0x02, 0x00, c.x, 0x00, c.y, 0x02, 0x00, 0x00, c.x, 0x00, c.y, 0x02, 0x00});
+        ASSERT_TRUE(d.enabled("Kizu_Adjust"));
+        d.invoke("Kizu_AdjustClick");
+        d.invoke("TimerkizuTimer");
+        const bool refused = std::string(c.sent).size() > 8;
+        if (refused) {
+            EXPECT_TRUE(d.ctx.sent.empty());
+            ASSERT_EQ(MessageLog::shown().size(), 1);
+            EXPECT_TRUE(MessageLog::shown().front().text.contains(QString::fromLatin1(c.sent)))
+                << MessageLog::shown().front().text.toStdString();
+            EXPECT_TRUE(d.enabled("Kizu_Adjust")); // nothing was started
+        } else {
+            const QString xy = QString::fromLatin1(c.sent);
+            const auto byte = [&](int k) {
+                return static_cast<std::uint8_t>(xy.mid(2 * k, 2).toUInt(nullptr, 16));
+            };
+            EXPECT_EQ(d.frames(),
+                      Frames{padded({0x21, 0x36, 0x01, 0x02, byte(0), byte(1), byte(2), byte(3)})});
+            EXPECT_TRUE(MessageLog::shown().isEmpty());
+        }
     }
 }
 

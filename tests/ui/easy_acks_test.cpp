@@ -152,7 +152,7 @@ TEST(EasyAcks, TitleTransferEndsAfterBlockThree) {
 TEST_F(EasyTabTest, TitleTransferStopsWhileTheLinkIsBusy) {
     e.edit("CName")->setText("ABCDEFGHIJ");
     e.invoke("SetTitleClick");
-    e.ctx.busy = true;
+    e.ctx.sequenceRunning = true; // a load started meanwhile: its frames would be recorded
     ack(e, {0x10, 0x01, 0x00, 0x00, 0x10, 0x00, 0x11, 0x00, 0x12, 0x00, 0x13, 0x00, 0x14});
     EXPECT_EQ(e.ctx.sent.size(), 1u);
     EXPECT_FALSE(e.enabled("SetTitle"));

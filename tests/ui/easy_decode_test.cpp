@@ -79,6 +79,7 @@ TEST_F(EasyTabTest, StatusBlockFivePhaseRangeAndLevels) {
     auto* phase = e.bar("PhaseBar");
     EXPECT_EQ(phase->minimum(), -256);
     EXPECT_EQ(phase->maximum(), 256);
+    EXPECT_EQ(phase->tickPosition(), QSlider::TicksBelow);
     EXPECT_EQ(phase->tickInterval(), 51);
     EXPECT_EQ(phase->pageStep(), 10);
     EXPECT_EQ(phase->value(), -16);

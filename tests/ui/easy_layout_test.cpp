@@ -70,5 +70,51 @@ TEST(EasyLayout, FitsThePageWithoutOverlapOrClippedCaptions) {
     }
 }
 
+// Tab moves through the controls of Panel4 in the panel's order (the spin
+// buttons are worked with the mouse and take no keyboard focus).
+TEST(EasyLayout, TabFollowsThePanelsOrder) {
+    QStringList expected = {"Mark",         "Mark_up",        "Mark_down",     "Mark_left",
+                            "Mark_right",   "HRev",           "VRev",          "RevSet",
+                            "Rgain",        "BGain",          "PosiNega",      "Freeze",
+                            "Initial",      "ZoomStep",       "CurrentZoom",   "ZoomStepBar",
+                            "FocusStep",    "CurrentFocus",   "FocusStepMin",  "FocusStepMax",
+                            "FocusStepBar", "ZoomSpeedBar",   "FocusSpeedBar", "AutoFocus",
+                            "OnePushAF",    "GetZoomCurrent", "CurrentCheck",  "DigitalZoom",
+                            "PositionNo",   "PosLoad",        "PosSave",       "AlarmNo",
+                            "PushSW",       "Preset",         "AES",           "ALC",
+                            "PEAK",         "AGCBar",         "SENSBar",       "BLC"};
+    for (int k = 1; k <= 48; ++k)
+        expected << QStringLiteral("BLCCheck%1").arg(k, 2, 10, QLatin1Char('0'));
+    expected << QStringList{"BLCSensBar", "Sync",       "CName",     "Ctitlepos",  "SetTitle",
+                            "HGainBar",   "VGainBar",   "PhaseBar",  "PhaseLevel", "wb_select",
+                            "AWB",        "ATWBar",     "AWBBar",    "PeakOnBar",  "ALCAutoBar",
+                            "ALCFixBar",  "AESAutoBar", "AESFixBox", "PresetSet",  "Select"};
+    Easy e;
+    // Each stop counts as the listed control it belongs to; a stop outside
+    // every listed control shows under its own name.
+    auto owner = [&](QWidget* w) {
+        for (QWidget* p = w; p && p != &e.tab; p = p->parentWidget())
+            if (expected.contains(p->objectName())) return p->objectName();
+        return w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className())
+                                         : w->objectName();
+    };
+    QWidget* start = nullptr;
+    for (QWidget* w : e.get("Mark")->findChildren<QWidget*>())
+        if (w->focusPolicy() & Qt::TabFocus) {
+            start = w;
+            break;
+        }
+    ASSERT_NE(start, nullptr);
+    QStringList chain;
+    QWidget* w = start;
+    do {
+        if ((w->focusPolicy() & Qt::TabFocus) && e.tab.isAncestorOf(w) &&
+            (chain.isEmpty() || chain.back() != owner(w)))
+            chain << owner(w);
+        w = w->nextInFocusChain();
+    } while (w != start);
+    EXPECT_EQ(chain.join(' ').toStdString(), expected.join(' ').toStdString());
+}
+
 } // namespace
 } // namespace easy_test

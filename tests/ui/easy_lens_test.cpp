@@ -268,6 +268,7 @@ TEST(EasyLens, StatusBlockZoomRangeFocusLimitsAndSettings) {
         auto* zoom = e.bar("ZoomStepBar");
         EXPECT_EQ(zoom->minimum(), 4096);
         EXPECT_EQ(zoom->maximum(), c.zoomMax);
+        EXPECT_EQ(zoom->tickPosition(), QSlider::TicksBelow);
         EXPECT_EQ(zoom->tickInterval(), c.zoomTick);
         EXPECT_EQ(zoom->pageStep(), c.zoomPage);
         EXPECT_EQ(zoom->value(), 0x1400);
@@ -275,6 +276,7 @@ TEST(EasyLens, StatusBlockZoomRangeFocusLimitsAndSettings) {
         auto* focus = e.bar("FocusStepBar");
         EXPECT_EQ(focus->minimum(), c.lower);
         EXPECT_EQ(focus->maximum(), c.upper);
+        EXPECT_EQ(focus->tickPosition(), QSlider::TicksBelow);
         EXPECT_EQ(focus->tickInterval(), c.focusTick);
         EXPECT_EQ(e.edit("FocusStepMax")->text(), QString::asprintf("%04X", c.upper));
         EXPECT_EQ(e.edit("CurrentFocus")->text(), "000A");
@@ -334,7 +336,9 @@ TEST(EasyLens, ArrowsStopAtTheirLimits) {
         std::size_t frames;
     } cases[] = {
         {"ZoomStep", "ZoomSpinButtonUpClick", "18B0", "18B0", 0},
-        {"ZoomStep", "ZoomSpinButtonDownClick", "2000", "1FFF", 1}, // beyond the range: moves on
+        // Beyond the range the text moves on, but the lens cannot reach it: refused.
+        {"ZoomStep", "ZoomSpinButtonDownClick", "2000", "1FFF", 0},
+        {"ZoomStep", "ZoomSpinButtonDownClick", "1001", "1000", 1},
         {"PositionNo", "PositionSpinButtonDownClick", "01", "01", 0},
         {"PositionNo", "PositionSpinButtonUpClick", "64", "64", 0},
     };

@@ -4,10 +4,12 @@
 #include "ui/main/main_window.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QStyle>
 #include <QTabWidget>
 #include <QTimer>
@@ -242,4 +244,23 @@ TEST_F(Window, TitleDoubleClicksRunTheirHandlerAndTheCodeShowsStars) {
     EXPECT_EQ(window->TitleDoubleClicks(), 2);
     auto* pwl = find<QLineEdit>("pwl");
     EXPECT_EQ(pwl->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, pwl), '*');
+}
+
+// The Adjust tab's preset buttons follow "ATW" when a reply has been handled,
+// whatever the page: ticking the box alone changes nothing.
+TEST_F(Window, PresetButtonsFollowTheAtwBoxAfterEveryReply) {
+    connectCamera();
+    auto* atw = find<QCheckBox>("wb_sel");
+    auto* p32 = find<QPushButton>("pre_32");
+    auto* p56 = find<QPushButton>("pre_56");
+    const bool initial = atw->isChecked();
+    ASSERT_EQ(p32->isEnabled(), initial);
+    for (bool ticked : {!initial, initial, !initial}) {
+        SCOPED_TRACE(ticked);
+        atw->setChecked(ticked); // sends 21 1B 00; the answer waits on the line
+        EXPECT_EQ(p32->isEnabled(), !ticked);
+        port->Deliver();
+        EXPECT_EQ(p32->isEnabled(), ticked);
+        EXPECT_EQ(p56->isEnabled(), ticked);
+    }
 }

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 namespace {
@@ -35,6 +36,7 @@ INSTANTIATE_TEST_SUITE_P(SwitchWindow, SwitchButtons,
                          ::testing::Values(SwitchCase{"push_right", "Pre", 0},
                                            SwitchCase{"push_left", "Enter", 1},
                                            SwitchCase{"push_down", "Down", 2},
-                                           SwitchCase{"push_up", "Up", 3}));
+                                           SwitchCase{"push_up", "Up", 3}),
+                         [](const auto& info) { return std::string(info.param.button); });
 
 } // namespace

@@ -8,10 +8,11 @@
 
 #include "link/frames.h"
 #include "link/hex.h"
+#include "ui/common/field_check.h"
+#include "ui/common/tab_context.h"
 #include "ui/defect/defect_host.h"
 #include "ui/defect/kizu_params.h"
 #include "ui/defect/shape.h"
-#include "ui/common/tab_context.h"
 #include "ui/widgets/hex_field.h"
 #include "ui/widgets/level_control.h"
 #include "ui/widgets/radio_group.h"
@@ -29,9 +30,13 @@ namespace {
 
 constexpr std::uint8_t kDefectCode = 0x36;
 constexpr std::uint8_t kPictureCode = 0x1D; // picture reversal; sub 4 is the vertical one
-// Limits of the arrow buttons.
+// The sensor's positions: X 0 .. 1023, Y 0 .. 511 (the limits of the arrows).
 constexpr int kMaxX = 1023;
 constexpr int kMaxY = 511;
+
+QString fieldName(bool x) {
+    return x ? QStringLiteral("Defect position X") : QStringLiteral("Defect position Y");
+}
 
 std::uint8_t idx(const TRadioGroup* group) {
     return static_cast<std::uint8_t>(group->ItemIndex());
@@ -115,45 +120,52 @@ void TDefectTab::KizuClick() {
     context_.Send({cam::kReadClass, kDefectCode, static_cast<std::uint8_t>(point == 0 ? 0 : 1)});
 }
 
+// A text that is not hexadecimal, or a position off the sensor, is refused
+// with a message: the camera would take FFFF as a position.
 void TDefectTab::kizu_axChange() {
     if (!kizu_ax_->full() || !kizu_ay_->full()) return;
     if (!OwnEnabled(kizu_ax_) || !OwnEnabled(kizu_ay_)) return;
     if (!context_.Trans_chk()) return;
     const int point = Kizu_->ItemIndex();
-    const int x = kizu_ax_->value(); // -1 (not hexadecimal) goes out as FF FF
-    const int y = kizu_ay_->value();
-    switch (point) {
-    case 0:
+    if (point < 0 || point > 2) return; // no point selected
+    const int x = AcceptedHex(*kizu_ax_, fieldName(true), context_, this);
+    const int y = x < 0 ? -1 : AcceptedHex(*kizu_ay_, fieldName(false), context_, this);
+    if (x < 0 || y < 0) return;
+    if (!WithinLimits(x, 0, kMaxX, 4, fieldName(true), context_, this) ||
+        !WithinLimits(y, 0, kMaxY, 4, fieldName(false), context_, this))
+        return;
+    if (point == 0)
         sendWrite({0x01, 0x02, hi(x), lo(x), hi(y), lo(y)});
-        break;
-    case 1:
-    case 2:
+    else
         sendWrite({0x12, static_cast<std::uint8_t>(point - 1), hi(x), lo(x), hi(y), lo(y)});
-        break;
-    default:
-        return; // no point selected
-    }
     setPointDisplay(point, x, y);
 }
 
+// An arrow moves from the field's value (a short text counts as its digits);
+// it does not move from a text that is not hexadecimal.
+void TDefectTab::stepPosition(THexField* field, int delta, int max) {
+    const int value = field->value();
+    if (value < 0) {
+        AcceptedHex(*field, fieldName(field == kizu_ax_), context_, this);
+        return;
+    }
+    field->setValue(static_cast<unsigned>(std::clamp(value + delta, 0, max)));
+}
+
 void TDefectTab::kizu_upClick() {
-    const int y = hexText(kizu_ay_) - SpinEdit1_->value();
-    kizu_ay_->setValue(static_cast<unsigned>(y <= 0 ? 0 : y));
+    stepPosition(kizu_ay_, -SpinEdit1_->value(), kMaxY);
 }
 
 void TDefectTab::kizu_downClick() {
-    const int y = hexText(kizu_ay_) + SpinEdit1_->value();
-    kizu_ay_->setValue(static_cast<unsigned>(y >= kMaxY + 1 ? kMaxY : y));
+    stepPosition(kizu_ay_, SpinEdit1_->value(), kMaxY);
 }
 
 void TDefectTab::kizu_leftClick() {
-    const int x = hexText(kizu_ax_) - SpinEdit1_->value();
-    kizu_ax_->setValue(static_cast<unsigned>(x <= 0 ? 0 : x));
+    stepPosition(kizu_ax_, -SpinEdit1_->value(), kMaxX);
 }
 
 void TDefectTab::kizu_rightClick() {
-    const int x = hexText(kizu_ax_) + SpinEdit1_->value();
-    kizu_ax_->setValue(static_cast<unsigned>(x >= kMaxX + 1 ? kMaxX : x));
+    stepPosition(kizu_ax_, SpinEdit1_->value(), kMaxX);
 }
 
 // A release outside the pad (after pressing inside it) counts as its edge.
@@ -240,11 +252,34 @@ void TDefectTab::KizuReadClick() {
 }
 
 // Point A goes where the measurement saw the defect, moved by the fixed
-// offsets; Timerkizu sends it once the link is idle.
+// offsets; Timerkizu sends it once the link is idle. A result off the sensor
+// (an even X below 0016, or on NTSC a larger Y below 0002) is not written:
+// the camera would take its 16-bit complement as a position.
 void TDefectTab::Kizu_AdjustClick() {
+    const int evenX = hexText(kin_[0]);
+    const int largerY = std::max(hexText(kin_[1]), hexText(kin_[4]));
+    const int dy = kizu::adjustY(host_.Ntsc());
+    const int x = evenX + kizu::kAdjustX;
+    const int y = largerY + dy;
+    if (x < 0 || x > kMaxX) {
+        RefuseInput(QStringLiteral("Kizu Adjust: X would be %1 (even X %2 - 22). X must be 0000 "
+                                   "to %3, so even X must be %4 to %5.")
+                        .arg(HexDigits(x, 4), HexDigits(evenX, 4), HexDigits(kMaxX, 4),
+                             HexDigits(-kizu::kAdjustX, 4), HexDigits(kMaxX - kizu::kAdjustX, 4)),
+                    context_, this);
+        return;
+    }
+    if (y < 0 || y > kMaxY) {
+        RefuseInput(QStringLiteral("Kizu Adjust: Y would be %1 (larger Y %2 %3 2). Y must be 0000 "
+                                   "to %4, so the larger Y must be %5 to %6.")
+                        .arg(HexDigits(y, 4), HexDigits(largerY, 4),
+                             dy < 0 ? QStringLiteral("-") : QStringLiteral("+"),
+                             HexDigits(kMaxY, 4), HexDigits(std::max(0, -dy), 4),
+                             HexDigits(kMaxY - dy, 4)),
+                    context_, this);
+        return;
+    }
     setOwnEnabled({Kizu_Adjust_, kizu_ax_, kizu_ay_}, false);
-    const int x = hexText(kin_[0]) + kizu::kAdjustX;
-    const int y = std::max(hexText(kin_[1]), hexText(kin_[4])) + kizu::adjustY(host_.Ntsc());
     kizu_ax_->setValue(static_cast<std::uint16_t>(x));
     kizu_ay_->setValue(static_cast<std::uint16_t>(y));
     setOwnEnabled({kizu_ax_, kizu_ay_}, true);

@@ -107,7 +107,8 @@ class TDefectTab : public QWidget {
     // Writes a position into the fields with both disabled, so nothing is sent.
     void showPosition(int x, int y);
     void setPointDisplay(int point, int x, int y);
-    void moveBy(int dx, int dy);
+    // One arrow: the field's value moved by `delta`, kept within 0 .. max.
+    void stepPosition(THexField* field, int delta, int max);
     void setOwnEnabled(std::initializer_list<QWidget*> widgets, bool enabled);
     void searchDoneA();
     void searchDoneBC();

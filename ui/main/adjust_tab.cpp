@@ -2,6 +2,7 @@
 
 #include "link/frames.h"
 #include "link/hex.h"
+#include "ui/common/field_check.h"
 #include "ui/common/tab_context.h"
 #include "ui/widgets/hex_field.h"
 #include "ui/widgets/level_control.h"
@@ -24,6 +25,14 @@ constexpr std::uint8_t kW = cam::kWriteClass;
 
 constexpr std::uint8_t kRegisterWrite = 0x0B; // register write that the camera does not store
 constexpr std::uint8_t kChromaRegister = 0x2B;
+QString offsetName() {
+    return QStringLiteral("DC Lens Offset");
+}
+// The delay fields by their captions, in the order of delays_.
+QString delayName(std::size_t field) {
+    static const char* const names[] = {"RG Delay", "RG Width", "SHP Delay", "SHD Delay"};
+    return QString::fromLatin1(names[field]);
+}
 constexpr int kOffsetMin = 0x50; // DC lens offset limits of the arrows
 constexpr int kOffsetMax = 0xB0;
 
@@ -329,14 +338,18 @@ void TAdjustTab::sync_disp_selClick() {
 // ---- DC lens offset -----------------------------------------------------------
 
 void TAdjustTab::pwm_refChange() {
-    if (!context_.Trans_chk() || !pwm_ref_->full()) return;
+    if (!context_.Trans_chk()) return;
     // A typing slip such as "5G" must not reach the lens drive as FF.
-    const int value = pwm_ref_->value();
+    const int value = AcceptedHex(*pwm_ref_, offsetName(), context_, this);
     if (value < 0) return;
     context_.Send({kW, 0x43, lo(value), 0x01});
 }
 
 void TAdjustTab::stepOffset(int step) {
+    if (pwm_ref_->value() < 0) { // no step from a text that is not hexadecimal
+        AcceptedHex(*pwm_ref_, offsetName(), context_, this);
+        return;
+    }
     int value = pwm_ref_->value() + step;
     // Each arrow keeps only its own limit.
     if (step < 0 && value < kOffsetMin) value = kOffsetMin;
@@ -360,7 +373,7 @@ void TAdjustTab::rg_delayChange() {
         // While a digit is being replaced the field is empty: nothing is sent.
         // A non-hexadecimal character is not a delay either.
         if (!delays_[i]->full()) return;
-        v[i] = delays_[i]->value();
+        v[i] = AcceptedHex(*delays_[i], delayName(i), context_, this);
         if (v[i] < 0) return;
     }
     const int d1 = v[kRgWidth] * 16 + v[kShdDelay];
@@ -371,6 +384,10 @@ void TAdjustTab::rg_delayChange() {
 void TAdjustTab::stepDelay(int field, int step) {
     THexField* edit = delays_[static_cast<std::size_t>(field)];
     const int value = edit->value();
+    if (value < 0) { // no step from a text that is not hexadecimal
+        AcceptedHex(*edit, delayName(static_cast<std::size_t>(field)), context_, this);
+        return;
+    }
     if (step < 0 && value > 0) edit->setValue(static_cast<unsigned>(value - 1));
     if (step > 0 && value < 15) edit->setValue(static_cast<unsigned>(value + 1));
 }

@@ -7,6 +7,7 @@
 #include "link/hex.h"
 #include "transactions/blc_area.h"
 #include "transactions/title_codec.h"
+#include "ui/common/field_check.h"
 #include "ui/common/message.h"
 #include "ui/common/tab_context.h"
 #include "ui/widgets/hex_field.h"
@@ -339,11 +340,27 @@ void TEasyTab::SyncClick() {
     context_.Send({0x21, 0x1C, 0x00, idx(sync_)});
 }
 
+// The phase is a signed 16-bit level (FFF0 is -16); once the camera has told
+// its range, a level outside it is refused.
 void TEasyTab::PhaseLevelChange() {
-    if (!context_.Trans_chk() || !phaseLevel_->full()) return;
-    const auto value = static_cast<std::uint32_t>(phaseLevel_->value()); // -1 sends FF FF
+    if (!context_.Trans_chk()) return;
+    const int value = AcceptedHex(*phaseLevel_, QStringLiteral("Phase level"), context_, this);
+    if (value < 0 || !withinBar(value, phaseBar_, QStringLiteral("Phase level"))) return;
     context_.Send({0x21, 0x1C, 0x01, static_cast<std::uint8_t>(value >> 8),
                    static_cast<std::uint8_t>(value)});
+}
+
+bool TEasyTab::withinBar(int value, const QSlider* bar, const QString& what) {
+    if (bar->maximum() <= bar->minimum()) return true; // no range reported yet
+    const int level = static_cast<std::int16_t>(value);
+    if (level >= bar->minimum() && level <= bar->maximum()) return true;
+    auto digits = [](int v) {
+        return QString::asprintf("%04X", static_cast<unsigned>(v) & 0xFFFFu);
+    };
+    RefuseInput(QStringLiteral("%1: %2 is outside %3 to %4.")
+                    .arg(what, digits(value), digits(bar->minimum()), digits(bar->maximum())),
+                context_, this);
+    return false;
 }
 
 void TEasyTab::wb_selectClick() {
@@ -438,10 +455,21 @@ bool DecimalText(const QLineEdit* edit, int& number) {
     return ok;
 }
 
+bool TEasyTab::numberWithin(const QLineEdit* edit, int& number, int first, int last,
+                            const QString& what) {
+    if (!DecimalText(edit, number)) return false;
+    if (number >= first && number <= last) return true;
+    RefuseInput(QString::asprintf("%s: %s is outside %02d to %02d.", qPrintable(what),
+                                  qPrintable(edit->text()), first, last),
+                context_, this);
+    return false;
+}
+
+// Alarm numbers are 00 .. 64; another number is refused rather than sent.
 void TEasyTab::AlarmNoChange() {
     if (!context_.Trans_chk() || alarmNo_->text().size() != 2) return;
     int number = 0;
-    if (!DecimalText(alarmNo_, number)) return;
+    if (!numberWithin(alarmNo_, number, 0, kAlarmMax, QStringLiteral("Alarm number"))) return;
     context_.Send({0x21, 0x51, static_cast<std::uint8_t>(number)});
 }
 
@@ -457,6 +485,6 @@ void TEasyTab::AlarmSpinButtonDownClick() {
 void TEasyTab::AlarmSpinButtonUpClick() {
     int number = 0;
     if (!DecimalText(alarmNo_, number)) return;
-    const int value = std::min(static_cast<std::int8_t>(number) + 1, 64);
+    const int value = std::min(static_cast<std::int8_t>(number) + 1, kAlarmMax);
     alarmNo_->setText(QString::asprintf("%02d", value));
 }

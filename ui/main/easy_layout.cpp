@@ -63,6 +63,46 @@ TEasyTab::TEasyTab(TTabContext& context, QWidget* parent) : QWidget(parent), con
     buildLevelControls();
     buildLensLevelControls();
     connectHandlers();
+    setFocusOrder();
+}
+
+// The panel's controls in its order: the group boxes with their controls,
+// the lens group as its controls are listed, then the controls that sit on
+// the panel itself. A control made of several focusable parts (a radio
+// group, a spin button) takes them in their own order.
+void TEasyTab::setFocusOrder() {
+    QStringList order = {"Mark", "Mark_up", "Mark_down", "Mark_left", "Mark_right", "HRev", "VRev",
+                         "RevSet", "Rgain", "BGain", "PosiNega", "Freeze", "Initial",
+                         // "Lens Control"
+                         "ZoomStep", "CurrentZoom", "ZoomStepBar", "ZoomSpinButton", "FocusStep",
+                         "CurrentFocus", "FocusStepMin", "FocusStepMax", "FocusStepBar",
+                         "FocusSpinButton", "ZoomSpeedBar", "FocusSpeedBar", "AutoFocus",
+                         "OnePushAF", "GetZoomCurrent", "CurrentCheck", "DigitalZoom", "PositionNo",
+                         "PositionSpinButton", "PosLoad", "PosSave", "AlarmNo", "AlarmSpinButton",
+                         "PushSW",
+                         // then
+                         "Preset", "AES", "ALC", "PEAK", "AGCBar", "SENSBar", "BLC"};
+    for (int k = 1; k <= 48; ++k)
+        order << QStringLiteral("BLCCheck%1").arg(k, 2, 10, QLatin1Char('0'));
+    order << QStringList{"BLCSensBar", "Sync",       "CName",     "Ctitlepos",  "SetTitle",
+                         "HGainBar",   "VGainBar",   "PhaseBar",  "PhaseLevel", "wb_select",
+                         "AWB",        "ATWBar",     "AWBBar",    "PeakOnBar",  "ALCAutoBar",
+                         "ALCFixBar",  "AESAutoBar", "AESFixBox", "PresetSet",  "Select"};
+    QWidget* previous = nullptr;
+    for (const QString& name : order) {
+        auto* control = findChild<QWidget*>(name);
+        if (!control) continue;
+        QList<QWidget*> parts;
+        if (control->focusPolicy() & Qt::TabFocus)
+            parts << control; // a drop-down list's popup is no part of the chain
+        else
+            for (QWidget* part : control->findChildren<QWidget*>())
+                if (part->focusPolicy() & Qt::TabFocus) parts << part;
+        for (QWidget* part : parts) {
+            if (previous) setTabOrder(previous, part);
+            previous = part;
+        }
+    }
 }
 
 void TEasyTab::buildControls() {
@@ -200,7 +240,6 @@ QLayout* TEasyTab::buildExposureColumn() {
     phaseRow->addWidget(phaseLevel_, 0, Qt::AlignBottom);
     layout->addLayout(phaseRow);
     phaseBar_ = NamedBar(this, "PhaseBar", 0, 0);
-    phaseBar_->setTickPosition(QSlider::NoTicks);
     layout->addWidget(phaseBar_);
 
     auto* presetRow = new QHBoxLayout;

@@ -7,6 +7,7 @@
 
 #include "link/frames.h"
 #include "link/hex.h"
+#include "ui/common/field_check.h"
 #include "ui/common/tab_context.h"
 #include "ui/widgets/hex_field.h"
 #include "ui/widgets/level_control.h"
@@ -129,10 +130,12 @@ void TEasyTab::followMove(std::initializer_list<QWidget*> controls) {
 
 void TEasyTab::ZoomStepChange() {
     if (!context_.Trans_chk() || !zoomStep_->full() || !EnabledFlag(zoomStep_)) return;
+    // A target the lens cannot reach would keep a followed move reading forever.
+    const int target = AcceptedHex(*zoomStep_, QStringLiteral("Zoom step"), context_, this);
+    if (target < 0 || !withinBar(target, zoomStepBar_, QStringLiteral("Zoom step"))) return;
     followMove({zoomStep_, zoomSpin_, zoomStepBar_, getZoomCurrent_, focusStep_, focusSpin_,
                 focusStepBar_, zoomSpeedBar_, focusSpeedBar_, digitalZoom_, pushSW_, alarmNo_,
                 alarmSpin_, currentCheck_, autoFocus_, onePushAF_});
-    const int target = zoomStep_->value(); // not hexadecimal: -1, sent as FF FF
     context_.Send({0x21, 0x45, 0x00, hi(target), lo(target)});
 }
 
@@ -140,9 +143,10 @@ void TEasyTab::FocusStepChange() {
     if (!context_.Trans_chk() || !focusStep_->full() || !EnabledFlag(focusStep_) ||
         !EnabledFlag(focusStepBar_))
         return;
+    const int target = AcceptedHex(*focusStep_, QStringLiteral("Focus step"), context_, this);
+    if (target < 0 || !withinBar(target, focusStepBar_, QStringLiteral("Focus step"))) return;
     followMove({focusStep_, focusSpin_, focusStepBar_, zoomSpeedBar_, focusSpeedBar_, digitalZoom_,
                 pushSW_, alarmNo_, alarmSpin_, currentCheck_, autoFocus_, onePushAF_});
-    const int target = focusStep_->value();
     context_.Send({0x21, 0x45, 0x01, hi(target), lo(target)});
 }
 
@@ -180,6 +184,13 @@ void TEasyTab::GetZoomCurrentClick() {
 // for equality, so a typed value beyond it moves further away. The new text
 // runs the field's change handler, which sends it.
 void TEasyTab::stepTarget(THexField* edit, const QSlider* bar, int delta) {
+    // An arrow does not move from a text that is not hexadecimal.
+    if (edit->value() < 0) {
+        AcceptedHex(*edit,
+                    edit == zoomStep_ ? QStringLiteral("Zoom step") : QStringLiteral("Focus step"),
+                    context_, this);
+        return;
+    }
     // The targets are signed 16-bit values: FF00 is -256.
     int value = static_cast<std::int16_t>(edit->value());
     const int limit = delta < 0 ? bar->minimum() : bar->maximum();
@@ -223,7 +234,8 @@ void TEasyTab::PositionSpinButtonUpClick() {
 void TEasyTab::PosLoadClick() {
     if (!context_.Trans_chk() || positionNo_->text().size() != 2) return;
     int number = 0;
-    if (!DecimalText(positionNo_, number)) return;
+    if (!numberWithin(positionNo_, number, 1, kPositionMax, QStringLiteral("Position number")))
+        return;
     followMove({posLoad_, zoomStep_, zoomSpin_, zoomStepBar_, getZoomCurrent_, focusStep_,
                 focusSpin_, focusStepBar_, zoomSpeedBar_, focusSpeedBar_, digitalZoom_, pushSW_,
                 alarmNo_, alarmSpin_, currentCheck_, autoFocus_, onePushAF_});
@@ -233,6 +245,7 @@ void TEasyTab::PosLoadClick() {
 void TEasyTab::PosSaveClick() {
     if (!context_.Trans_chk() || positionNo_->text().size() != 2) return;
     int number = 0;
-    if (!DecimalText(positionNo_, number)) return;
+    if (!numberWithin(positionNo_, number, 1, kPositionMax, QStringLiteral("Position number")))
+        return;
     context_.Send({0x21, 0x52, 0x01, static_cast<std::uint8_t>(number)});
 }

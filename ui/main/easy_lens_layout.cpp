@@ -68,7 +68,9 @@ QWidget* TEasyTab::buildLensGroup() {
     currentZoom_ = makeShown(g, "CurrentZoom");
     getZoomCurrent_ = FittedButton(g, "GetZoomCurrent", QStringLiteral("Get"), 20);
     zoomStepBar_ = NamedBar(g, "ZoomStepBar", lens::kZoomMin, lens::kZoomMax);
-    zoomStepBar_->setTickPosition(QSlider::NoTicks);
+    // Ticks every tenth of the range, as the zoom reply sets them.
+    zoomStepBar_->setTickInterval((lens::kZoomMax - lens::kZoomMin) / 10);
+    zoomStepBar_->setPageStep((lens::kZoomMax - lens::kZoomMin) / 50);
     zoomSpeedBar_ = NamedBar(g, "ZoomSpeedBar", 0, 4);
     zoomSpeedBar_->setFixedWidth(kSpeedWidth);
     grid->addWidget(label(QStringLiteral("Zoom")), 0, 0);
@@ -95,7 +97,6 @@ QWidget* TEasyTab::buildLensGroup() {
     focusStepMin_ = makeShown(g, "FocusStepMin");
     focusStepMax_ = makeShown(g, "FocusStepMax");
     focusStepBar_ = NamedBar(g, "FocusStepBar", 0, 0);
-    focusStepBar_->setTickPosition(QSlider::NoTicks);
     focusSpeedBar_ = NamedBar(g, "FocusSpeedBar", 0, 4);
     focusSpeedBar_->setFixedWidth(kSpeedWidth);
     grid->addWidget(label(QStringLiteral("Focus")), 2, 0);

@@ -169,6 +169,8 @@ class TEasyTab : public QWidget {
     QLayout* buildModeColumn();
     QLayout* buildBlcColumn();
     QWidget* buildLensGroup(); // easy_lens_layout.cpp
+    // Tab moves through the controls in the order of the panel, not of creation.
+    void setFocusOrder();
 
     // Decoding helpers (easy_decode.cpp).
     void decodeStatus(int sub);
@@ -211,6 +213,12 @@ class TEasyTab : public QWidget {
                       std::initializer_list<std::uint8_t> frame);
     void markMove(cam::MarkMove move);
     void sendTitleBlock(unsigned block);
+    // Input checks that refuse with a message naming the field: a 16-bit
+    // value (signed) outside the range the bar holds once the camera has
+    // reported one; a decimal number outside first .. last.
+    bool withinBar(int value, const QSlider* bar, const QString& what);
+    bool numberWithin(const QLineEdit* edit, int& number, int first, int last, const QString& what);
+    static constexpr int kAlarmMax = 64;
 
     TTabContext& context_;
     cam::MarkPosition mark_;

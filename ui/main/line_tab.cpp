@@ -12,8 +12,9 @@
 
 #include "link/frames.h"
 #include "link/hex.h"
-#include "ui/main/easy_tab.h"
+#include "ui/common/field_check.h"
 #include "ui/common/tab_context.h"
+#include "ui/main/easy_tab.h"
 #include "ui/widgets/hex_field.h"
 #include "ui/widgets/named.h"
 #include "ui/widgets/spin_button.h"
@@ -162,15 +163,22 @@ void TLineTab::IRISAdjustExitClick() {
     context_.Send({0x21, 0x48, 0x03, 0x01});
 }
 
-// Two digits send the bias; a text that is not hexadecimal is sent as FF.
+// Two digits send the bias; a text that is not hexadecimal is refused (the
+// iris would take it as FF).
 void TLineTab::BiasNumChange() {
-    if (!context_.Trans_chk() || biasNum_->text().size() != 2) return;
-    context_.Send({0x21, 0x53, static_cast<std::uint8_t>(biasNum_->value())});
+    if (!context_.Trans_chk()) return;
+    const int value = AcceptedHex(*biasNum_, QStringLiteral("IRIS Bias"), context_, this);
+    if (value >= 0) context_.Send({0x21, 0x53, static_cast<std::uint8_t>(value)});
 }
 
 // The lower arrow raises the code and the upper arrow lowers it, within
-// 00 .. FF; the new text runs BiasNumChange.
+// 00 .. FF; the new text runs BiasNumChange. There is no step from a text
+// that is not hexadecimal.
 void TLineTab::stepBias(int delta) {
+    if (biasNum_->value() < 0) {
+        AcceptedHex(*biasNum_, QStringLiteral("IRIS Bias"), context_, this);
+        return;
+    }
     auto value = static_cast<std::uint8_t>(biasNum_->value());
     if (value != (delta > 0 ? 0xFF : 0x00)) value = static_cast<std::uint8_t>(value + delta);
     biasNum_->setText(QString::asprintf("%02X", value));

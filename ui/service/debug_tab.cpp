@@ -4,6 +4,7 @@
 
 #include "link/frames.h"
 #include "link/hex.h"
+#include "ui/common/field_check.h"
 #include "ui/common/message.h"
 #include "ui/common/tab_context.h"
 #include "ui/service/raw_command.h"
@@ -12,6 +13,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPlainTextEdit>
+#include <QTabWidget>
 
 #include <algorithm>
 
@@ -45,12 +47,32 @@ QString hex4(int value) {
     return QString::fromStdString(cam::hex4(static_cast<std::uint16_t>(value)));
 }
 
-// The value of a field that fills its length with hexadecimal digits, else -1.
-int fullValue(const THexField* field) {
-    return field->full() ? field->value() : -1;
+// The fields as the page labels them.
+QString nameOf(const THexField* field) {
+    static const std::pair<const char*, const char*> names[] = {
+        {"DspData", "Register data"},
+        {"eepadr", "EEPROM address"},
+        {"Eepdata", "EEPROM data"},
+        {"ramAdr", "RAM address"},
+        {"RamCount", "RAM size"},
+        {"ramAdrwr", "RAM write address"},
+        {"ram_send_buff", "RAM write data"},
+        {"osdt", "OSD word"},
+    };
+    for (const auto& [object, label] : names)
+        if (field->objectName() == QLatin1String(object)) return QString::fromLatin1(label);
+    return field->objectName();
 }
 
 } // namespace
+
+int TDebugTab::accepted(const THexField* field) {
+    return AcceptedHex(*field, nameOf(field), context_, this);
+}
+
+bool TDebugTab::within(const THexField* field, int value, int first, int last) {
+    return WithinLimits(value, first, last, field->maxLength(), nameOf(field), context_, this);
+}
 
 void TDebugTab::ClearWriteEchoFlags() {
     registerEcho_ = false;
@@ -126,10 +148,17 @@ void TDebugTab::DspDataChange() {
     }
     if (!context_.Trans_chk()) return;
     const int reg = selectedRegister();
-    const int value = fullValue(DspData_);
+    const int value = accepted(DspData_);
     if (reg < 0 || value < 0) return;
     const std::uint8_t code = NoWrite_->isChecked() ? kRegisterNoStore : kRegister;
     context_.Send({kW, code, lo(reg), hi(value), lo(value)});
+    // The tab control is the technician's again, and so is the data field.
+    for (QWidget* w = parentWidget(); w; w = w->parentWidget()) {
+        if (auto* pages = qobject_cast<QTabWidget*>(w)) {
+            pages->setEnabled(true);
+            break;
+        }
+    }
     DspData_->setFocus();
 }
 
@@ -141,6 +170,10 @@ void TDebugTab::DspRadixChange() {
 
 void TDebugTab::stepRegisterData(int direction) {
     if (selectedRegister() < 0) return;
+    if (DspData_->value() < 0) { // no step from a text that is not hexadecimal
+        AcceptedHex(*DspData_, nameOf(DspData_), context_, this);
+        return;
+    }
     const auto mask = static_cast<std::uint16_t>(DspRadix_->value());
     const auto value = static_cast<std::uint16_t>(DspData_->value());
     DspData_->setValue(cam::masked_step(value, mask, direction));
@@ -157,7 +190,7 @@ void TDebugTab::DspDatSpinDownClick() {
 
 void TDebugTab::eepadrChange() {
     if (!context_.Trans_chk()) return;
-    const int address = fullValue(eepadr_);
+    const int address = accepted(eepadr_);
     if (address >= 0) context_.Send({kR, kEeprom, hi(address), lo(address)});
 }
 
@@ -167,9 +200,10 @@ void TDebugTab::EepdataChange() {
         return;
     }
     if (!context_.Trans_chk()) return;
-    const int address = fullValue(eepadr_);
-    const int word = fullValue(Eepdata_);
-    if (address < 0 || address >= kEepromWords || word < 0) return;
+    const int address = accepted(eepadr_);
+    if (address < 0 || !within(eepadr_, address, 0, kEepromWords - 1)) return;
+    const int word = accepted(Eepdata_);
+    if (word < 0) return;
     const std::uint8_t code = EEP_RAM_->isChecked() ? kEepromAndRam : kEeprom;
     context_.Send({kW, code, hi(address), lo(address), hi(word), lo(word)});
 }
@@ -188,6 +222,10 @@ void TDebugTab::stepEepromAddress(int direction) {
 void TDebugTab::stepEepromData(int direction) {
     const int address = eepadr_->value();
     if (address < 0 || address >= kEepromWords) return;
+    if (Eepdata_->value() < 0) { // no step from a text that is not hexadecimal
+        AcceptedHex(*Eepdata_, nameOf(Eepdata_), context_, this);
+        return;
+    }
     Eepdata_->setValue(static_cast<std::uint16_t>(Eepdata_->value() + direction));
 }
 
@@ -214,11 +252,11 @@ void TDebugTab::disp_ramadr() {
 
 void TDebugTab::ramAdrChange() {
     if (!context_.Trans_chk()) return;
-    const int address = fullValue(ramAdr_);
+    const int address = accepted(ramAdr_);
     if (address < 0) return;
     disp_ramadr();
     const int aligned = address & 0xFFF0;
-    if (aligned < kRamFirst) return;
+    if (!within(ramAdr_, aligned, kRamFirst, kRamLast)) return;
     const QString text = hex4(aligned);
     if (text != ramAdr_->text()) {
         ramAdr_->setText(text); // its change event starts the dump
@@ -228,8 +266,8 @@ void TDebugTab::ramAdrChange() {
 }
 
 void TDebugTab::RamCountChange() {
-    if (!context_.Trans_chk() || fullValue(RamCount_) < 0) return;
-    const int address = fullValue(ramAdr_);
+    if (!context_.Trans_chk() || accepted(RamCount_) < 0) return;
+    const int address = accepted(ramAdr_);
     if (address < 0) return;
     disp_ramadr();
     startDump(address & 0xFFF0);
@@ -264,7 +302,7 @@ void TDebugTab::ramReply(std::uint8_t first, std::uint8_t second) {
         return;
     }
     showDump();
-    const int address = fullValue(ramAdr_);
+    const int address = ramAdr_->full() ? ramAdr_->value() : -1;
     if (RamRepeat_->isChecked() && address >= 0) {
         ramCount_ = 0;
         readRam(address & 0xFFF0);
@@ -280,9 +318,10 @@ void TDebugTab::showDump() {
 
 void TDebugTab::btn_ram_wClick() {
     if (!context_.Trans_chk()) return;
-    const int address = fullValue(ramAdrwr_);
-    const int data = fullValue(ram_send_buff_);
-    if (address < kRamFirst || address > kRamLast || data < 0) return;
+    const int address = accepted(ramAdrwr_);
+    if (address < 0 || !within(ramAdrwr_, address, kRamFirst, kRamLast)) return;
+    const int data = accepted(ram_send_buff_);
+    if (data < 0) return;
     context_.Send({kW, kRam, hi(address), lo(address), lo(data)});
 }
 
@@ -359,6 +398,6 @@ void TDebugTab::PresetSaveClick() {
 
 void TDebugTab::osdtChange() {
     if (!context_.Trans_chk()) return;
-    const int word = fullValue(osdt_);
+    const int word = accepted(osdt_);
     if (word >= 0) context_.Send({kW, kOsd, 0x01, hi(word), lo(word)});
 }

@@ -79,6 +79,11 @@ class TDebugTab : public QWidget {
     QWidget* buildOsdBox();
     void connectHandlers();
 
+    // The value of a field whose text fills it with hexadecimal digits, else
+    // -1; a text that is not hexadecimal is refused with a message.
+    int accepted(const THexField* field);
+    // True when first <= value <= last; otherwise refused with a message.
+    bool within(const THexField* field, int value, int first, int last);
     // Register address of the selected row of DspAdr, -1 when none is selected.
     int selectedRegister() const;
     // RAM dump.
