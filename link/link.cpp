@@ -2,6 +2,8 @@
 
 #include "link/hex.h"
 
+#include <algorithm>
+#include <array>
 #include <exception>
 
 namespace cam {
@@ -194,17 +196,26 @@ void TLink::writeBulk() {
 // ----------------------------------------------------------------- receive
 
 void TLink::Comm1CommReceive(std::uint16_t size) {
-    for (std::uint16_t i = 0; i < size; ++i) {
+    // The waiting bytes are taken in one read, then acted on one at a time.
+    std::array<std::uint8_t, 4096> bytes;
+    std::uint32_t left = size;
+    while (left > 0) {
         if (mode_ == Lost && !port_.IsOpen()) return; // a decoder's write found the device gone
-        std::uint8_t byte = 0;
+        const std::uint32_t want = std::min<std::uint32_t>(left, bytes.size());
+        std::uint32_t got = 0;
         try {
-            if (port_.Read(&byte, 1) != 1) break; // nothing more arrived in time
+            got = port_.Read(bytes.data(), want);
         } catch (const std::exception&) {
             if (!port_.Lost()) throw;
             DeviceLost();
             return;
         }
-        receiveOne(byte);
+        for (std::uint32_t i = 0; i < got; ++i) {
+            if (mode_ == Lost && !port_.IsOpen()) return;
+            receiveOne(bytes[i]);
+        }
+        if (got < want) break; // nothing more arrived in time
+        left -= got;
     }
     startIfConnected();
 }

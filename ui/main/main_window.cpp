@@ -203,7 +203,8 @@ void TF38R5::buildStatusBar() {
     for (std::size_t i = 0; i < status_.size(); ++i) {
         status_[i] = new QLabel(bar);
         status_[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
-        status_[i]->setFixedWidth(kStatusWidths[i]);
+        // A fixed size keeps a new text from laying the status bar out again.
+        status_[i]->setFixedSize(kStatusWidths[i], kStatusHeight - 4);
         status_[i]->setFrameShape(QFrame::Panel);
         status_[i]->setFrameShadow(QFrame::Sunken);
         QFont mono = status_[i]->font();
@@ -216,7 +217,8 @@ void TF38R5::buildStatusBar() {
     statusDetail_ = new QLabel(bar);
     statusDetail_->setObjectName(QStringLiteral("StatusDetail"));
     statusDetail_->setTextFormat(Qt::PlainText);
-    bar->addWidget(statusDetail_, 1);
+    statusDetail_->setFixedSize(kClientWidth - 600, kStatusHeight - 4);
+    bar->addWidget(statusDetail_);
 }
 
 void TF38R5::FormCreate() {
