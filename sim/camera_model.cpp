@@ -15,7 +15,34 @@ const std::vector<std::uint8_t> kNak{cam::NAK};
 } // namespace
 
 CameraModel::CameraModel(ModelOptions options)
-    : options_(options), memory_(options.pal, options.hiResolution) {}
+    : options_(options), memory_(options.pal, options.hiResolution) {
+    SetFaults(options);
+}
+
+void CameraModel::SetFaults(const ModelOptions& options) {
+    const bool pal = options_.pal;
+    const bool hi = options_.hiResolution;
+    options_ = options;
+    options_.pal = pal;
+    options_.hiResolution = hi;
+    faultFrames_ = 0;
+    faultReplies_ = 0;
+    random_ = options.faultSeed;
+    heldReply_.clear();
+    silenced_ = false;
+}
+
+bool CameraModel::Strikes(int every, int count) {
+    if (every <= 0) return false;
+    if (options_.faultSeed == 0) return count % every == 0;
+    // splitmix64: a fixed sequence for a seed, whatever the platform.
+    random_ += 0x9E3779B97F4A7C15ULL;
+    std::uint64_t z = random_;
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+    z ^= z >> 31;
+    return z % static_cast<std::uint64_t>(every) == 0;
+}
 
 std::vector<std::uint8_t> CameraModel::Feed(std::uint8_t byte) {
     return Feed(&byte, 1);
@@ -36,7 +63,7 @@ void CameraModel::LineOpened() {
 std::vector<std::uint8_t> CameraModel::DtrRaised() {
     parser_.Reset();
     std::vector<std::uint8_t> out;
-    if (!options_.silent) Emit(out, kAck, "line opened");
+    if (!options_.silent && !silenced_) Emit(out, kAck, "line opened");
     return out;
 }
 
@@ -59,7 +86,25 @@ void CameraModel::OnUnit(const ToolUnit& unit, std::vector<std::uint8_t>& out) {
         }
         observer_(Direction::ToCamera, unit.bytes, note);
     }
-    if (options_.silent) return;
+    if (options_.silent || silenced_) return;
+    const bool frame = unit.kind == Kind::Command || unit.kind == Kind::Bulk;
+    if (frame && options_.silentAfter >= 0 && faultFrames_ >= options_.silentAfter) {
+        silenced_ = true;
+        heldReply_.clear();
+        return;
+    }
+    if (!heldReply_.empty()) { // the tool sent again: the late reply goes first
+        Emit(out, heldReply_, "late");
+        heldReply_.clear();
+    }
+    if (frame) {
+        ++faultFrames_;
+        if (Strikes(options_.nakEvery, faultFrames_)) {
+            Emit(out, kNak, "NAK on purpose, not acted on");
+            return;
+        }
+        ackDue_ = !Strikes(options_.missingAckEvery, faultFrames_);
+    }
     switch (unit.kind) {
     case Kind::Control:
         if (unit.bytes[0] == cam::ENQ) Emit(out, kAck); // every ENQ, greeted or not
@@ -81,12 +126,12 @@ void CameraModel::OnUnit(const ToolUnit& unit, std::vector<std::uint8_t>& out) {
 
 void CameraModel::OnCommand(const std::vector<std::uint8_t>& frame,
                             std::vector<std::uint8_t>& out) {
-    Emit(out, kAck);
+    if (ackDue_) Emit(out, kAck);
     if (const auto reply = Execute(Command(frame.data() + 1))) SendReply(*reply, out);
 }
 
 void CameraModel::OnBulk(const std::vector<std::uint8_t>& frame, std::vector<std::uint8_t>& out) {
-    Emit(out, kAck);
+    if (ackDue_) Emit(out, kAck);
     const std::uint8_t sizeCode = frame[1];
     memory_.WriteImage(frame.data() + 2, BulkDataSize(sizeCode));
     SendReply(Reply(sizeCode), out);
@@ -125,16 +170,22 @@ void CameraModel::Restart() {
 
 void CameraModel::SendReply(const Reply& reply, std::vector<std::uint8_t>& out) {
     ++replies_;
+    ++faultReplies_;
     const auto frame = reply.Frame();
     lastReply_.assign(frame.begin(), frame.end());
-    if (options_.dropReplyEvery > 0 && replies_ % options_.dropReplyEvery == 0) {
+    if (Strikes(options_.dropReplyEvery, faultReplies_)) {
         if (observer_) observer_(Direction::FromCamera, lastReply_, "dropped, not sent");
         return;
     }
-    if (options_.corruptReplyEvery > 0 && replies_ % options_.corruptReplyEvery == 0) {
+    if (Strikes(options_.corruptReplyEvery, faultReplies_)) {
         auto spoiled = lastReply_;
         spoiled.back() ^= 0xFF;
         Emit(out, spoiled, "wrong CRC");
+        return;
+    }
+    if (Strikes(options_.delayReplyEvery, faultReplies_)) {
+        heldReply_ = lastReply_;
+        if (observer_) observer_(Direction::FromCamera, lastReply_, "held back, sent late");
         return;
     }
     Emit(out, lastReply_);

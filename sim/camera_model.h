@@ -14,6 +14,17 @@
 //   writing its image into the EEPROM (see MemoryState::WriteImage);
 // - answers a frame with a wrong ETX or CRC with NAK and nothing else;
 // - answers a code it does not know with reply byte 1 = kRejected.
+//
+// Faults on purpose (ModelOptions), each striking every Nth time or, with a
+// fault seed, each time with the chance 1/N from a generator seeded with it:
+// the same seed and the same traffic give the same faults. A frame that
+// strikes the NAK fault is answered with NAK alone and not acted on; one that
+// strikes the missing-ACK fault is acted on and answered without its ACK. A
+// reply frame may be dropped, sent with a wrong CRC, or held back: a held
+// reply goes out only when the tool sends something again, which it does
+// after its reply time-out, so it arrives late, just before the answer to the
+// tool's re-sent frame. After `silentAfter` frames the camera answers nothing
+// at all, as one that lost power.
 
 #include "sim/easy_state.h"
 #include "sim/frame_parser.h"
@@ -33,11 +44,16 @@
 namespace camsim {
 
 struct ModelOptions {
-    bool pal = true;           // register 0x40 bit 0 set
-    bool hiResolution = true;  // register 0x01 bit 14 set
-    int dropReplyEvery = 0;    // every Nth reply frame is not sent at all (0 = never)
-    int corruptReplyEvery = 0; // every Nth reply frame goes out with a wrong CRC (0 = never)
-    bool silent = false;       // answer nothing at all
+    bool pal = true;             // register 0x40 bit 0 set
+    bool hiResolution = true;    // register 0x01 bit 14 set
+    int dropReplyEvery = 0;      // every Nth reply frame is not sent at all (0 = never)
+    int corruptReplyEvery = 0;   // every Nth reply frame goes out with a wrong CRC (0 = never)
+    bool silent = false;         // answer nothing at all
+    int missingAckEvery = 0;     // every Nth frame is answered without its ACK (0 = never)
+    int nakEvery = 0;            // every Nth frame is answered with NAK alone (0 = never)
+    int delayReplyEvery = 0;     // every Nth reply frame goes out late (0 = never)
+    int silentAfter = -1;        // frames answered before the camera falls silent (-1 = never)
+    std::uint64_t faultSeed = 0; // 0: faults every Nth time; else at random, seeded
 };
 
 enum class Direction { ToCamera, FromCamera };
@@ -50,6 +66,13 @@ using TrafficObserver =
 class CameraModel {
   public:
     explicit CameraModel(ModelOptions options = {});
+
+    // New fault options from now on (the video format stays as built); the
+    // fault counts and the generator start again.
+    void SetFaults(const ModelOptions& options);
+    // A held-back reply waiting for the tool to send again.
+    bool ReplyHeldBack() const { return !heldReply_.empty(); }
+    bool Silenced() const { return silenced_; }
 
     // One byte from the tool; returns the bytes the camera sends in answer.
     std::vector<std::uint8_t> Feed(std::uint8_t byte);
@@ -94,6 +117,8 @@ class CameraModel {
     void SendReply(const Reply& reply, std::vector<std::uint8_t>& out);
     void Emit(std::vector<std::uint8_t>& out, const std::vector<std::uint8_t>& bytes,
               std::string_view note = {});
+    // Whether the fault given every `every` times strikes at count `count`.
+    bool Strikes(int every, int count);
 
     ModelOptions options_;
     FrameParser parser_;
@@ -105,6 +130,12 @@ class CameraModel {
     std::vector<std::uint8_t> lastReply_;
     int replies_ = 0;
     int restarts_ = 0;
+    int faultFrames_ = 0; // frames and replies counted for the faults
+    int faultReplies_ = 0;
+    std::uint64_t random_ = 0; // the fault generator's state
+    std::vector<std::uint8_t> heldReply_;
+    bool silenced_ = false;
+    bool ackDue_ = true; // the frame being answered gets its ACK
 };
 
 } // namespace camsim

@@ -8,9 +8,10 @@
 // The file is read by the tool's own rules (transactions/copy_records.h,
 // parse_command_records), so that the camera starts from exactly the files
 // the tool accepts: every line 2 to 30 hexadecimal digits of either case (an
-// even number) ended by LF or CR LF, empty lines skipped, a line beginning
-// with the byte 0x1A ends the file, at least one record, and the reset only
-// as the last record. Anything else is an error naming the line.
+// even number) ended by LF or CR LF (the last line may lack it), empty lines
+// skipped, a line beginning with the byte 0x1A ends the file, at least one
+// record, and the reset only as the last record. Anything else is an error
+// naming the line (and the character that does not belong).
 
 #include "link/frames.h"
 

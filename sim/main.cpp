@@ -87,7 +87,9 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    log.SetMicroseconds(options.logMicroseconds);
     camsim::PtyServer server(model, options.pace);
+    server.SetInputPace(options.paceInput);
     if (!server.Open(&error)) {
         std::cerr << program << ": " << error << "\n";
         return 1;

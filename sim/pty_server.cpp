@@ -27,6 +27,17 @@ void close_fd(int& fd) {
     fd = -1;
 }
 
+// poll() with a time-out to the nanosecond (negative: none), so that paced
+// bytes leave on time rather than on the next millisecond.
+int poll_for(pollfd* fds, nfds_t count, std::chrono::steady_clock::duration timeout) {
+    if (timeout < std::chrono::steady_clock::duration::zero())
+        return ::ppoll(fds, count, nullptr, nullptr);
+    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(timeout).count();
+    const timespec wait{static_cast<time_t>(ns / 1'000'000'000),
+                        static_cast<long>(ns % 1'000'000'000)};
+    return ::ppoll(fds, count, &wait, nullptr);
+}
+
 bool set_nonblocking(int fd) {
     const int flags = ::fcntl(fd, F_GETFL);
     return flags >= 0 && ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) == 0;
@@ -100,26 +111,25 @@ bool PtyServer::HungUp() const {
     return ::poll(&p, 1, 0) > 0 && (p.revents & POLLHUP) != 0;
 }
 
-void PtyServer::Queue(const std::vector<std::uint8_t>& bytes) {
-    const auto now = Clock::now();
+void PtyServer::Queue(const std::vector<std::uint8_t>& bytes, Clock::time_point from) {
     for (std::uint8_t b : bytes) {
-        Clock::time_point due = now;
+        Clock::time_point due = from;
         if (pace_) {
-            due = std::max(now, lastDue_) + kByteTime;
+            due = std::max(from, lastDue_) + kByteTime;
             lastDue_ = due;
         }
         output_.push_back({b, due});
     }
 }
 
-int PtyServer::PollTimeout() const {
-    if (output_.empty() && !greeting_) return -1;
-    auto due = output_.empty() ? greetingDue_ : output_.front().due;
-    if (greeting_ && greetingDue_ < due) due = greetingDue_;
-    const auto wait = due - Clock::now();
-    if (wait <= Clock::duration::zero()) return 0; // due now: wait for the line to take it
-    // Round up so that the byte is due when poll returns.
-    return static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(wait).count());
+PtyServer::Clock::duration PtyServer::PollTimeout() const {
+    if (output_.empty() && input_.empty() && !greeting_) return Clock::duration(-1);
+    auto due = Clock::time_point::max();
+    if (!output_.empty()) due = output_.front().due;
+    if (!input_.empty()) due = std::min(due, input_.front().due);
+    if (greeting_) due = std::min(due, greetingDue_);
+    // Zero when due now: wait for the line to take it.
+    return std::max(Clock::duration::zero(), due - Clock::now());
 }
 
 bool PtyServer::ReadFromTool() {
@@ -128,13 +138,34 @@ bool PtyServer::ReadFromTool() {
         const ssize_t n = ::read(master_, buffer, sizeof buffer);
         if (n > 0) {
             greeting_ = false; // the tool spoke first: the camera answers that
-            Queue(model_.Feed(buffer, static_cast<std::size_t>(n)));
+            if (!paceInput_) {
+                Queue(model_.Feed(buffer, static_cast<std::size_t>(n)));
+                continue;
+            }
+            const auto now = Clock::now();
+            for (ssize_t i = 0; i < n; ++i) {
+                lastInDue_ = std::max(now, lastInDue_) + kByteTime;
+                input_.push_back({buffer[i], lastInDue_});
+            }
             continue;
         }
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return true;
         return false; // EIO: the device was closed
     }
+}
+
+void PtyServer::FeedDue() {
+    const auto now = Clock::now();
+    std::vector<std::uint8_t> arrived;
+    Clock::time_point last{};
+    while (!input_.empty() && input_.front().due <= now) {
+        arrived.push_back(input_.front().byte);
+        last = input_.front().due;
+        input_.pop_front();
+    }
+    // The answer leaves when the last byte arrived, however late this look is.
+    if (!arrived.empty()) Queue(model_.Feed(arrived.data(), arrived.size()), last);
 }
 
 bool PtyServer::WriteDue() {
@@ -166,6 +197,7 @@ void PtyServer::GreetIfDue() {
 
 void PtyServer::Closed() {
     output_.clear();
+    input_.clear();
     greeting_ = false;
     if (log_) log_->Event("line closed");
 }
@@ -183,18 +215,21 @@ bool PtyServer::Serve(std::string* error) {
 bool PtyServer::ServeWatchingOpens(std::string* error) {
     int openCount = 0;
     for (;;) {
-        if (openCount > 0) GreetIfDue();
-        int timeout = openCount > 0 ? PollTimeout() : -1;
+        if (openCount > 0) {
+            GreetIfDue();
+            FeedDue();
+        }
+        auto timeout = openCount > 0 ? PollTimeout() : Clock::duration(-1);
         short events = POLLIN;
-        if (timeout == 0) {
+        if (timeout == Clock::duration::zero()) {
             events |= POLLOUT;
-            timeout = -1;
+            timeout = Clock::duration(-1);
         }
         // The master is left out while the device is closed: it would report
         // its hang-up all the time.
         pollfd fds[3] = {
             {stopRead_, POLLIN, 0}, {opens_, POLLIN, 0}, {openCount > 0 ? master_ : -1, events, 0}};
-        if (::poll(fds, 3, timeout) < 0) {
+        if (poll_for(fds, 3, timeout) < 0) {
             if (errno == EINTR) continue;
             if (error) *error = system_error("poll");
             return false;
@@ -241,14 +276,15 @@ bool PtyServer::ServeWatchingHangUp(std::string* error) {
             continue;
         }
         GreetIfDue();
-        int timeout = PollTimeout();
+        FeedDue();
+        auto timeout = PollTimeout();
         short events = POLLIN;
-        if (timeout == 0) {
+        if (timeout == Clock::duration::zero()) {
             events |= POLLOUT;
-            timeout = -1;
+            timeout = Clock::duration(-1);
         }
         pollfd fds[2] = {{master_, events, 0}, {stopRead_, POLLIN, 0}};
-        if (::poll(fds, 2, timeout) < 0) {
+        if (poll_for(fds, 2, timeout) < 0) {
             if (errno == EINTR) continue;
             if (error) *error = system_error("poll");
             return false;

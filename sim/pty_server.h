@@ -39,6 +39,10 @@ class PtyServer {
     const std::string& DevicePath() const { return devicePath_; }
     // Logs the traffic and the openings of the line (nullptr: no log).
     void SetLog(TrafficLog* log);
+    // pace: the tool's bytes too reach the camera at 9600 bit/s, each one byte
+    // time after the one before it (or after it was written), as on a real
+    // line; the camera answers once the last byte of a frame has arrived.
+    void SetInputPace(bool pace) { paceInput_ = pace; }
     // Writing one byte here ends Serve; safe to use from a signal handler.
     int StopDescriptor() const { return stopWrite_; }
     // Answers the tool until stopped; false with a message on a system error.
@@ -62,14 +66,17 @@ class PtyServer {
     // has gone.
     bool Transfer(short revents);
     bool HungUp() const;
-    void Queue(const std::vector<std::uint8_t>& bytes);
+    // The camera's bytes go out one after the other from `from` on.
+    void Queue(const std::vector<std::uint8_t>& bytes, Clock::time_point from = Clock::now());
     // Reads what the tool sent; false when the line has gone.
     bool ReadFromTool();
+    // Hands the model the paced bytes from the tool that have arrived.
+    void FeedDue();
     // Writes the bytes that are due; false when the line has gone.
     bool WriteDue();
-    // Milliseconds until the next byte is due, 0 when one is due now, -1 when
-    // nothing waits.
-    int PollTimeout() const;
+    // Time until the next byte (either way) or the greeting is due, zero when
+    // one is due now, negative when nothing waits.
+    Clock::duration PollTimeout() const;
 
     CameraModel& model_;
     bool pace_;
@@ -81,6 +88,9 @@ class PtyServer {
     int opens_ = -1; // inotify descriptor watching the device, -1 if none
     std::string devicePath_;
     std::deque<Pending> output_;
+    std::deque<Pending> input_; // paced bytes from the tool, not yet at the camera
+    bool paceInput_ = false;
+    Clock::time_point lastInDue_{};
     // A tool that opens the line sends ENQ at once, and its opening purges
     // what arrived before it was ready; a tool that re-opens the line sends
     // nothing. So the camera waits this long before answering the opening.

@@ -10,11 +10,13 @@ namespace camsim {
 
 struct SimOptions {
     ModelOptions model;
-    std::string linkPath;   // --link: stable symbolic link to the device
-    std::string logPath;    // --log: traffic log
-    std::string eepromPath; // --eeprom: start image
-    bool pace = false;      // --pace: bytes at the line rate
-    bool help = false;      // --help
+    std::string linkPath;         // --link: stable symbolic link to the device
+    std::string logPath;          // --log: traffic log
+    std::string eepromPath;       // --eeprom: start image
+    bool pace = false;            // --pace: bytes at the line rate
+    bool paceInput = false;       // --pace-in: the tool's bytes reach the camera at the line rate
+    bool logMicroseconds = false; // --log-us: time stamps to the microsecond
+    bool help = false;            // --help
 };
 
 // args without the program name. False with a message for a wrong command line.

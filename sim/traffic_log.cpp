@@ -14,17 +14,21 @@ constexpr std::size_t kShownWhole = 32;
 constexpr std::size_t kShownHead = 16;
 constexpr std::size_t kShownTail = 3;
 
-std::string time_stamp() {
+std::string time_stamp(bool microseconds) {
     const auto now = std::chrono::system_clock::now();
     const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-    const auto millis =
-        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() %
-        1000;
+    const auto micros =
+        std::chrono::duration_cast<std::chrono::microseconds>(now.time_since_epoch()).count() %
+        1'000'000;
     std::tm local{};
     localtime_r(&seconds, &local);
-    char text[16];
-    std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", local.tm_hour, local.tm_min,
-                  local.tm_sec, static_cast<int>(millis));
+    char text[24];
+    if (microseconds)
+        std::snprintf(text, sizeof text, "%02d:%02d:%02d.%06d", local.tm_hour, local.tm_min,
+                      local.tm_sec, static_cast<int>(micros));
+    else
+        std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", local.tm_hour, local.tm_min,
+                      local.tm_sec, static_cast<int>(micros / 1000));
     return text;
 }
 
@@ -74,7 +78,7 @@ void TrafficLog::Event(std::string_view text) {
 
 void TrafficLog::Write(const std::string& text) {
     if (!out_.is_open()) return;
-    out_ << time_stamp() << ' ' << text << '\n';
+    out_ << time_stamp(microseconds_) << ' ' << text << '\n';
     out_.flush();
 }
 

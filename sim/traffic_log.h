@@ -3,6 +3,9 @@
 // byte, each direction, with the local time of day, for example
 //   12:00:00.123 PC>CAM 02 31 0A 01 00 ... 03 43 1F
 //   12:00:00.124 CAM>PC 06
+// or, with microseconds, 12:00:00.123456. A unit from the tool is stamped when
+// its last byte has reached the camera, a unit the camera sends when it is
+// handed to the line.
 
 #include "sim/camera_model.h"
 
@@ -23,6 +26,8 @@ class TrafficLog {
   public:
     bool Open(const std::string& path, std::string* error);
     bool IsOpen() const { return out_.is_open(); }
+    // Time stamps to the microsecond instead of the millisecond.
+    void SetMicroseconds(bool on) { microseconds_ = on; }
     void Traffic(Direction direction, const std::vector<std::uint8_t>& bytes,
                  std::string_view note);
     // A line about the line itself (opened, closed).
@@ -31,6 +36,7 @@ class TrafficLog {
   private:
     void Write(const std::string& text);
     std::ofstream out_;
+    bool microseconds_ = false;
 };
 
 } // namespace camsim

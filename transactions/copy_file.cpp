@@ -88,4 +88,27 @@ bool read_copy_image(std::string_view text, CopyImage* image, std::string* error
     return true;
 }
 
+bool read_copy_words(std::string_view text, std::array<std::int32_t, kEepromWordCount>* words,
+                     std::string* error) {
+    std::vector<CopyRecord> records;
+    if (!parse_copy_lines(text, &records, error)) return false;
+    std::array<std::int32_t, kEepromWordCount> out;
+    out.fill(-1);
+    bool any = false;
+    for (const CopyRecord& r : records) {
+        const bool word = r.payload[0] == kWriteClass && r.count >= 6 &&
+                          (r.payload[1] == kEepromWordCode || r.payload[1] == 0x0F);
+        const int address = r.payload[2] << 8 | r.payload[3];
+        if (!word || address >= kEepromWordCount) continue;
+        out[static_cast<std::size_t>(address)] = r.payload[4] << 8 | r.payload[5];
+        any = true;
+    }
+    if (!any) {
+        if (error) *error = "the file writes no EEPROM word";
+        return false;
+    }
+    *words = out;
+    return true;
+}
+
 } // namespace cam

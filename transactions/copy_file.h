@@ -59,4 +59,11 @@ struct CopyImage {
 // A later record for the same address replaces an earlier one.
 bool read_copy_image(std::string_view text, CopyImage* image, std::string* error);
 
+// The EEPROM words a file writes, for comparing them with a camera: entry a
+// is the word of the file's last record 21 0C / 21 0F for address a (with
+// address and word), -1 where the file writes none. Other lines are skipped.
+// False on a line fault or when the file writes no word at all.
+bool read_copy_words(std::string_view text, std::array<std::int32_t, kEepromWordCount>* words,
+                     std::string* error);
+
 } // namespace cam

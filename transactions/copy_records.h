@@ -6,13 +6,19 @@
 // twenty-eight "0" (the camera reset).
 //
 // Read here, before anything reaches the camera; a file is taken whole or
-// refused whole with the first fault and its line:
-// - every line ends with LF, the last one too (a file cut short mid-line has
-//   no line end); a CR right before the LF belongs to the line end;
+// refused whole with the first fault, its line and, for a character that does
+// not belong, the character and its column:
+// - a line ends with LF; a CR right before the LF belongs to the line end;
+// - the last line may lack its line end (hand-edited files often do; a CR at
+//   the very end is its line end then). Such a line may also be a file cut
+//   short, so an EEPROM word record (21 0C or 21 0F) there must hold its
+//   address and whole word: a cut one would write a word the file never had;
 // - a line beginning with the byte 0x1A (end-of-file mark) ends the file;
 // - empty lines are skipped;
 // - any other line is 2 to 30 hexadecimal digits of either case, an even
 //   number of them, and nothing else: payload bytes 1..n, the others 0.
+//   Its characters are checked before its length, so that a byte-order mark,
+//   a blank, a stray CR or binary data is named as what it is.
 //
 // Header only: the simulated camera reads its start image with the same rules.
 
@@ -39,12 +45,23 @@ struct CopyRecord {
 
 inline constexpr char kEndOfFileMark = '\x1A';
 
+// The reason a character is refused, e.g. "character 0xEF is not a
+// hexadecimal digit (column 1)"; printable ones are shown as well.
+inline std::string copy_character_fault(char c, std::size_t column) {
+    const auto byte = static_cast<std::uint8_t>(c);
+    std::string what = "character ";
+    if (byte > 0x20 && byte < 0x7F) what += std::string("'") + c + "' (";
+    what += "0x" + hex2(byte);
+    if (byte > 0x20 && byte < 0x7F) what += ")";
+    return what + " is not a hexadecimal digit (column " + std::to_string(column) + ")";
+}
+
 // Splits `text` into records. On a fault returns false with "line N: why".
 inline bool parse_copy_lines(std::string_view text, std::vector<CopyRecord>* records,
                              std::string* error) {
     std::size_t begin = 0;
     int line = 0;
-    const auto fail = [&](const char* why) {
+    const auto fail = [&](const std::string& why) {
         if (error) *error = "line " + std::to_string(line) + ": " + why;
         return false;
     };
@@ -52,24 +69,29 @@ inline bool parse_copy_lines(std::string_view text, std::vector<CopyRecord>* rec
         ++line;
         if (text[begin] == kEndOfFileMark) break;
         const std::size_t lf = text.find('\n', begin);
-        if (lf == std::string_view::npos)
-            return fail("the line has no line end: the file is cut short");
-        std::string_view digits = text.substr(begin, lf - begin);
+        const bool terminated = lf != std::string_view::npos;
+        const std::size_t stop = terminated ? lf : text.size();
+        std::string_view digits = text.substr(begin, stop - begin);
         if (!digits.empty() && digits.back() == '\r') digits.remove_suffix(1);
-        const std::size_t end = lf + 1;
+        const std::size_t end = terminated ? lf + 1 : text.size();
         begin = end;
         if (digits.empty()) continue;
-        if (digits.size() > 2 * kPayloadSize) return fail("more than 30 hexadecimal digits");
+        for (std::size_t i = 0; i < digits.size(); ++i)
+            if (hex_digit(digits[i]) < 0) return fail(copy_character_fault(digits[i], i + 1));
+        if (digits.size() > 2 * kPayloadSize)
+            return fail("more than 30 hexadecimal digits (" + std::to_string(digits.size()) + ")");
+        if (digits.size() % 2 != 0) return fail("an odd number of hexadecimal digits");
         CopyRecord record;
         record.line = line;
         record.end = end;
-        for (std::size_t i = 0; i < digits.size(); i += 2) {
-            if (i + 1 == digits.size()) return fail("an odd number of hexadecimal digits");
-            const int byte = hex_byte(digits[i], digits[i + 1]);
-            if (byte < 0) return fail("a character that is not a hexadecimal digit");
-            record.payload[i / 2] = static_cast<std::uint8_t>(byte);
-        }
+        for (std::size_t i = 0; i < digits.size(); i += 2)
+            record.payload[i / 2] = static_cast<std::uint8_t>(hex_byte(digits[i], digits[i + 1]));
         record.count = static_cast<int>(digits.size() / 2);
+        const bool eepromWord = record.payload[0] == kWriteClass &&
+                                (record.payload[1] == 0x0C || record.payload[1] == 0x0F);
+        if (!terminated && eepromWord && record.count < 6)
+            return fail("the last line has no line end and its EEPROM word record no whole "
+                        "word: the file is cut short");
         records->push_back(record);
     }
     return true;

@@ -69,6 +69,27 @@ TEST(CopyFile, ReaderRules) {
         {"a record without its word", true, full + "210C0005\r\n", "line 1025"},
         {"an address past the EEPROM", true, full + "210C04000000\r\n", "0x0400"},
         {"the preset entry", false, "212000\r\n210C00000000\r\n", "line 1"},
+        // Characters are named before the length is looked at.
+        {"a byte-order mark", true, "\xEF\xBB\xBF" + full,
+         "line 1: character 0xEF is not a hexadecimal digit (column 1)"},
+        {"a trailing blank", false, "210C0005123400000000000000000 0\r\n",
+         "line 1: character 0x20 is not a hexadecimal digit (column 30)"},
+        {"CR CR LF", true, full.substr(0, 62) + "\r\r\n" + full.substr(64),
+         "line 2: character 0x0D is not a hexadecimal digit (column 31)"},
+        {"binary data", false, std::string("210C00051234\r\n210C") + '\0' + "\x05\r\n",
+         "line 2: character 0x00 is not a hexadecimal digit (column 5)"},
+        {"a letter", true, "210C0000ZZ\r\n" + full,
+         "line 1: character 'Z' (0x5A) is not a hexadecimal digit (column 9)"},
+        {"32 digits", false, "21" + std::string(30, '0') + "\r\n",
+         "line 1: more than 30 hexadecimal digits (32)"},
+        // A last line without its line end is a line; one cut inside its word is not.
+        {"no line end after the last line", false, "210C00051234\r\n210c0006abcd", nullptr},
+        {"a CR alone after the last line", false, "210C00051234\r\n210C00061234\r", nullptr},
+        {"a whole file without the last line end", true, full.substr(0, full.size() - 2), nullptr},
+        {"cut inside the last word", false, "210C00051234\r\n210C0006AB",
+         "line 2: the last line has no line end and its EEPROM word record no whole word"},
+        {"cut inside the last address", true, full + "210C03", "line 1025: the last line"},
+        {"other commands may end short", false, "210C00051234\r\n310A2B", nullptr},
     };
     for (const auto& c : cases) {
         std::string error;
@@ -81,6 +102,14 @@ TEST(CopyFile, ReaderRules) {
             EXPECT_NE(error.find(c.error), std::string::npos) << c.what << ": " << error;
         }
     }
+
+    // The last line without its line end reads as the same record.
+    std::vector<cam::CopyRecord> records;
+    ASSERT_TRUE(cam::parse_command_records("210C00051234\n210c0006abcd", &records, nullptr));
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[1].count, 6);
+    EXPECT_EQ(records[1].end, 25u); // the whole file
+    EXPECT_EQ(records[1].payload, cam::eeprom_write_payload(6, 0xABCD));
 
     // A later record for an address replaces the earlier one; word 0x3FF may be given.
     cam::CopyImage image;

@@ -24,7 +24,7 @@ TEST_F(CopyTabTest, RefusedFilesSendNothingAndLeaveTheTableAlone) {
     } cases[] = {
         {"missing", false, std::nullopt, ""},
         {"missing", true, std::nullopt, ""},
-        {"cut mid-line", false, CameraFile().substr(0, 32768 - 40), "line 1023"},
+        {"cut inside the last word", false, CameraFile().substr(0, 32 * 1022 + 10), "line 1023"},
         {"cut at a line end", true, CameraFile().substr(0, 32 * 1000), "0x03E8"},
         {"reset before the end", false, "F1000000\r\n" + CameraFile(), "line 1"},
         {"not hexadecimal", true, "210C0000ZZ\r\n" + CameraFile(), "line 1"},
@@ -74,10 +74,21 @@ TEST_F(CopyTabTest, CameraToPcThatFailsLeavesNoFileLookingComplete) {
         const char* what;
         Fault fault;
         QStringList left; // what the folder holds afterwards
+        const char* box;
+        const char* caption;
     } cases[] = {
-        {"the folder is gone when the file is written", kFolderGone, {}},
-        {"the camera skips word 0x100", kWordSkipped, {"cam.dat"}},
-        {"the disk fills up halfway through the file", kDiskFull, {"cam.dat"}},
+        {"the folder is gone when the file is written",
+         kFolderGone,
+         {},
+         "File write Error occured",
+         "File.ERR"},
+        // Read again a few times, then the copy stops.
+        {"the camera answers word 0x101 for 0x100", kWordSkipped, {"cam.dat"}, " Error ", "ERR"},
+        {"the disk fills up halfway through the file",
+         kDiskFull,
+         {"cam.dat"},
+         "File write Error occured",
+         "File.ERR"},
     };
     int n = 0;
     for (const auto& c : cases) {
@@ -107,9 +118,9 @@ TEST_F(CopyTabTest, CameraToPcThatFailsLeavesNoFileLookingComplete) {
         }
 
         ASSERT_EQ(MessageLog::shown().size(), 1) << c.what;
-        EXPECT_TRUE(MessageLog::shown().front().text.startsWith("File write Error occured"))
-            << c.what;
-        EXPECT_EQ(MessageLog::shown().front().caption, "File.ERR") << c.what;
+        EXPECT_TRUE(MessageLog::shown().front().text.startsWith(QLatin1String(c.box))) << c.what;
+        EXPECT_EQ(MessageLog::shown().front().caption, c.caption) << c.what;
+        EXPECT_FALSE(tab.CopyRunning()) << c.what;
         // No temporary file is left behind, and an earlier copy stays as it was.
         EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
                   c.left)
@@ -146,8 +157,9 @@ TEST_F(CopyTabTest, SingleCopySendsEachLineWholeAndReusesTheSameFile) {
     ctx.tx.fill(0xEE); // what an earlier frame left in the transmit frame
     dialogAnswers.push_back(name);
     tab.ptocOkClick();
-    ctx.SetReply({0x0C});
+    ctx.SetReply({0x0C, 0x00, 0x05});
     tab.Trans_end_copy();
+    ctx.SetReply({0x0A, 0x2B});
     tab.Trans_end_copy();
 
     ASSERT_EQ(ctx.sent.size(), 2u);
@@ -167,6 +179,7 @@ TEST_F(CopyTabTest, RepliesThatDoNotMoveASingleCopyOn) {
         const char* what;
         std::function<void(CopyTabTest&)> reply;
         int errorBoxes;
+        std::size_t sent = 1; // frames sent in all
     } cases[] = {
         {"an error reply, then a good one",
          [](CopyTabTest& t) {
@@ -183,19 +196,26 @@ TEST_F(CopyTabTest, RepliesThatDoNotMoveASingleCopyOn) {
              t.ctx.sequenceRunning = false;
          },
          0},
+        {"a late answer to an earlier word: the line in flight goes again",
+         [](CopyTabTest& t) {
+             t.ctx.SetReply({0x0C, 0x00, 0x07});
+             t.tab.Trans_end_copy();
+         },
+         0, 2},
     };
     const QString name = path("three.dat");
     WriteFile(name, "210C00000001\r\n210C00010002\r\n210C00020003\r\n");
     for (const auto& c : cases) {
         MessageLog::clear();
         ctx.sent.clear();
-        ctx.SetReply({0x0C});
+        ctx.SetReply({0x0C, 0x00, 0x00});
         get<QCheckBox>("Same")->setChecked(false);
         dialogAnswers.push_back(name);
         tab.ptocOkClick();
         ASSERT_EQ(ctx.sent.size(), 1u) << c.what;
         c.reply(*this);
-        EXPECT_EQ(ctx.sent.size(), 1u) << c.what;
+        ASSERT_EQ(ctx.sent.size(), c.sent) << c.what;
+        EXPECT_EQ(ctx.sent.back(), ctx.sent.front()) << c.what;
         EXPECT_EQ(MessageLog::count(" Error "), c.errorBoxes) << c.what;
     }
 }

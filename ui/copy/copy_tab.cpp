@@ -1,10 +1,11 @@
 #include "ui/copy/copy_tab.h"
 
+#include "link/hex.h"
 #include "transactions/copy_file.h"
 #include "ui/common/message.h"
+#include "ui/common/tab_context.h"
 #include "ui/copy/copy_file_io.h"
 #include "ui/copy/copy_host.h"
-#include "ui/common/tab_context.h"
 #include "ui/widgets/radio_group.h"
 
 #include <QCheckBox>
@@ -14,11 +15,18 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
 constexpr int kProgressWords = 1024;
 constexpr std::uint8_t kWordRead[] = {cam::kReadClass, cam::kEepromWordCode};
+// The word the copy file does not hold; the batch copy keeps the camera's.
+constexpr int kLastWord = cam::kEepromWordCount - 1;
+constexpr std::size_t kLastWordByte = 2 * kLastWord; // its low byte in the image
+// Answers in a row that answer something else than the step's frame, after
+// which the copy stops: a camera that keeps doing so is not copied from or to.
+constexpr int kMaxLateAnswers = 4;
 
 const QString kWriteError = QStringLiteral("File write Error occured");
 const QString kReadError = QStringLiteral("File read Error occured");
@@ -26,6 +34,32 @@ const QString kFileCaption = QStringLiteral("File.ERR");
 
 void fileError(const QString& text, QWidget* parent) {
     ShowMessage(text, kFileCaption, TButtons::AbortRetryIgnore, parent);
+}
+
+QString hexWord(int value) {
+    return QString::fromStdString(cam::hex4(static_cast<std::uint16_t>(value)));
+}
+
+void replyError(QWidget* parent) {
+    ShowMessage(QStringLiteral(" Error "), QStringLiteral("ERR"), TButtons::AbortRetryIgnore,
+                parent);
+}
+
+// True when reply `r` answers the command `p` (payload bytes 1..15 at p[0..]):
+// byte 2 repeats the code, and the EEPROM word and register replies repeat the
+// address the command named.
+bool answers(const cam::Payload& p, const cam::ReplyBuffer& r) {
+    if (r[2] != p[1]) return false;
+    switch (p[1]) {
+    case 0x0A:
+    case 0x0B:
+        return r[3] == p[2];
+    case 0x0C:
+    case 0x0F:
+        return r[3] == p[2] && r[4] == p[3];
+    default:
+        return true;
+    }
 }
 } // namespace
 
@@ -108,7 +142,42 @@ void TCopyTab::buildControls() {
     page->addWidget(Label35_);
     page->addWidget(ProgressBar3_);
     page->addWidget(complete2_);
+    buildVerifyControls(page);
     page->addStretch();
+}
+
+void TCopyTab::buildVerifyControls(QVBoxLayout* page) {
+    VerifyButton_ = new QPushButton(QStringLiteral("Verify"), this);
+    VerifyButton_->setObjectName(QStringLiteral("VerifyButton"));
+    VerifyButton_->setMinimumWidth(150);
+    VerifyButton_->setToolTip(
+        QStringLiteral("Compare the camera's EEPROM words with those of a copy file"));
+    connect(VerifyButton_, &QPushButton::clicked, this, &TCopyTab::VerifyButtonClick);
+    VerifyCancel_ = new QPushButton(QStringLiteral("Cancel"), this);
+    VerifyCancel_->setObjectName(QStringLiteral("VerifyCancel"));
+    VerifyCancel_->setEnabled(false);
+    connect(VerifyCancel_, &QPushButton::clicked, this, &TCopyTab::VerifyCancelClick);
+    VerifyAfterCopy_ = new QCheckBox(QStringLiteral("Verify after copy"), this);
+    VerifyAfterCopy_->setObjectName(QStringLiteral("VerifyAfterCopy"));
+    VerifyProgress_ = new QProgressBar(this);
+    VerifyProgress_->setObjectName(QStringLiteral("VerifyProgress"));
+    VerifyProgress_->setRange(0, cam::kEepromWordCount);
+    VerifyProgress_->setValue(0);
+    VerifyProgress_->setTextVisible(false);
+    VerifyResult_ = new QLabel(this);
+    VerifyResult_->setObjectName(QStringLiteral("VerifyResult"));
+    VerifyResult_->setWordWrap(true);
+    VerifyResult_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    auto* row = new QHBoxLayout;
+    row->addWidget(VerifyButton_);
+    row->addWidget(VerifyCancel_);
+    row->addWidget(VerifyAfterCopy_);
+    row->addStretch();
+    page->addSpacing(12);
+    page->addLayout(row);
+    page->addWidget(VerifyProgress_);
+    page->addWidget(VerifyResult_);
 }
 
 int TCopyTab::ctop_adr_chk(int start) {
@@ -120,11 +189,42 @@ int TCopyTab::ctop_adr_chk(int start) {
 
 void TCopyTab::endCopy() {
     running_ = false;
+    verifyAfterReset_ = false;
+    if (verifying_) endVerify(QStringLiteral("Verify stopped"));
+    lateAnswers_ = 0;
+    awaitingLastWord_ = false;
     lines_.clear();
     nextLine_ = 0;
 }
 
+void TCopyTab::stopCopy(const QString& why) {
+    endCopy();
+    Label35_->setText(why);
+    replyError(this);
+}
+
+void TCopyTab::LinkGaveUp() {
+    verifyAfterReset_ = false;
+    if (!running_ && !verifying_) return;
+    stopCopy(QStringLiteral("Stopped: the camera did not answer"));
+}
+
+bool TCopyTab::LineLost() {
+    verifyAfterReset_ = false;
+    bool stopped = false;
+    if (verifying_) {
+        endVerify(QStringLiteral("Verify stopped: the camera's line was lost"));
+        stopped = true;
+    }
+    if (!running_) return stopped;
+    endCopy(); // a Camera->PC file is not written: it would not be complete
+    Label35_->setText(QStringLiteral("Stopped: the camera's line was lost"));
+    return true;
+}
+
 void TCopyTab::PageLeft() {
+    verifyAfterReset_ = false;
+    if (verifying_) endVerify(QStringLiteral("Verify stopped: the tab was changed"));
     if (!running_ || Copy_select_->ItemIndex() != kSingle) return;
     endCopy(); // the file's lines are let go: nothing more is sent from it
     Label35_->setText(QStringLiteral("Stopped: the tab was changed"));
@@ -133,7 +233,11 @@ void TCopyTab::PageLeft() {
 }
 
 void TCopyTab::CloseCopyFile() {
+    const bool ended = (running_ && Copy_select_->ItemIndex() == kSingle) || verifyAfterReset_;
     if (Copy_select_->ItemIndex() == kSingle) endCopy();
+    verifyAfterReset_ = false;
+    // The link is still finishing the reset's exchange: the reads follow it.
+    if (ended) QTimer::singleShot(0, this, &TCopyTab::copyEnded);
 }
 
 void TCopyTab::SetCopyProgressMax() {
@@ -157,6 +261,11 @@ void TCopyTab::CtopOK2Click() {
             QStringLiteral("Do you really want to over write %1?").arg(QFileInfo(name).fileName())))
         return;
     Copyfname2_->setText(name);
+    QString why;
+    if (!CanWriteCopyFile(name, &why)) {
+        fileError(kWriteError + QLatin1Char('\n') + why, this);
+        return;
+    }
     // The dialogs let other events run: something may have started meanwhile.
     if (!context_.Trans_chk()) return;
     ctop_adr_chk(0);
@@ -167,22 +276,29 @@ void TCopyTab::CtopOK2Click() {
     ProgressBar3_->setValue(0);
 }
 
+bool TCopyTab::lateAnswer() {
+    if (++lateAnswers_ <= kMaxLateAnswers) return true;
+    stopCopy(QStringLiteral("Stopped: the camera's answers do not fit the copy"));
+    return false;
+}
+
 void TCopyTab::sendWordRead(int address) {
+    readAddress_ = address;
     context_.FollowUp({kWordRead[0], kWordRead[1], static_cast<std::uint8_t>(address >> 8),
                        static_cast<std::uint8_t>(address)});
 }
 
 void TCopyTab::Trans_end_ctop() {
     const cam::ReplyBuffer& r = context_.Reply();
-    if (r[2] != cam::kEepromWordCode) {
-        running_ = false; // not an EEPROM word: the copy stops here
+    const int address = r[3] << 8 | r[4];
+    if (r[2] != cam::kEepromWordCode || address != readAddress_) {
+        // No answer to the read in flight: a late one to an earlier command.
+        if (lateAnswer()) sendWordRead(readAddress_);
         return;
     }
-    const int address = r[3] << 8 | r[4];
-    if (address < cam::kEepromWordCount) {
-        context_.Data(address) = r[5] << 8 | r[6];
-        ProgressBar3_->setValue(address);
-    }
+    lateAnswers_ = 0;
+    context_.Data(address) = r[5] << 8 | r[6];
+    ProgressBar3_->setValue(address);
     if (address < cam::kEepromWordCount - 1) {
         sendWordRead(address + 1);
         return;
@@ -203,7 +319,7 @@ void TCopyTab::writeCameraFile() {
     }
     QString error;
     if (!WriteCopyFile(cameraFile_, text, &error)) {
-        fileError(kWriteError, this);
+        fileError(kWriteError + QLatin1Char('\n') + error, this);
         return;
     }
     complete2_->show();
@@ -222,7 +338,7 @@ bool TCopyTab::chooseOpenFile(bool reuse) {
 bool TCopyTab::readFile(const QString& path, std::string* text) {
     QString error;
     if (ReadCopyFile(path, text, &error)) return true;
-    fileError(kReadError, this);
+    fileError(kReadError + QLatin1Char('\n') + error, this);
     return false;
 }
 
@@ -244,6 +360,7 @@ void TCopyTab::ptocOkClick() {
     const QString name = OpenDialog1_->FileName;
     Copyfname2_->setText(name);
     Same_->setChecked(true);
+    copyFile_ = name;
 
     std::string text;
     if (!readFile(name, &text)) return;
@@ -275,7 +392,21 @@ bool TCopyTab::make_frec() {
     return true;
 }
 
+void TCopyTab::resendLine() {
+    const cam::CopyRecord& line = lines_[nextLine_ - 1];
+    cam::TxFrame& tx = context_.Tx();
+    for (std::size_t k = 0; k < cam::kPayloadSize; ++k)
+        tx[k + 1] = line.payload[k];
+    context_.FollowUpCommand(static_cast<int>(cam::kPayloadSize));
+}
+
 void TCopyTab::nextLine() {
+    if (nextLine_ > 0 && nextLine_ <= lines_.size() &&
+        !answers(lines_[nextLine_ - 1].payload, context_.Reply())) {
+        if (lateAnswer()) resendLine(); // a late answer to the line before
+        return;
+    }
+    lateAnswers_ = 0;
     if (make_frec()) {
         context_.FollowUpCommand(static_cast<int>(cam::kPayloadSize));
         ProgressBar3_->setValue(static_cast<int>(lines_[nextLine_ - 1].end));
@@ -283,6 +414,7 @@ void TCopyTab::nextLine() {
     }
     running_ = false;
     complete2_->show();
+    copyEnded();
 }
 
 void TCopyTab::ptocOk2Click() {
@@ -295,6 +427,7 @@ void TCopyTab::ptocOk2Click() {
     if (!chooseOpenFile(!Copyfname2_->text().isEmpty())) return;
     const QString name = OpenDialog1_->FileName;
     Copyfname2_->setText(name);
+    copyFile_ = name;
 
     std::string text;
     if (!readFile(name, &text)) return;
@@ -307,34 +440,167 @@ void TCopyTab::ptocOk2Click() {
     ProgressBar3_->setRange(0, static_cast<int>(text.size()));
     ProgressBar3_->setValue(16);
     if (!context_.Trans_chk()) return;
-    // Only now, with the whole file checked, does the image enter the table.
-    for (std::size_t n = 0; n < image.bytes.size(); ++n)
-        if (image.set.test(n)) context_.Data(static_cast<int>(n)) = image.bytes[n];
+    image_ = image;
+    running_ = true;
+    if (image_.set.test(kLastWordByte)) {
+        sendImage(); // the file names word 0x3FF itself
+        return;
+    }
+    // The camera's own word 0x3FF goes back into it with the image.
+    awaitingLastWord_ = true;
+    sendWordRead(kLastWord);
+}
+
+void TCopyTab::sendImage() {
+    // Only now, with the whole file checked and the camera's word read, does
+    // the image enter the table.
+    for (std::size_t n = 0; n < image_.bytes.size(); ++n)
+        if (image_.set.test(n)) context_.Data(static_cast<int>(n)) = image_.bytes[n];
     ProgressBar3_->setValue(ProgressBar3_->value() + 256);
     Same_->setFocus();
-    running_ = true;
     host_.SohCommand();
+}
+
+void TCopyTab::batchReply() {
+    const cam::ReplyBuffer& r = context_.Reply();
+    if (awaitingLastWord_) {
+        if (r[2] != cam::kEepromWordCode || (r[3] << 8 | r[4]) != readAddress_) {
+            stopCopy(QStringLiteral("Stopped: word 0x3FF could not be read"));
+            return;
+        }
+        awaitingLastWord_ = false;
+        image_.bytes[kLastWordByte] = r[6];
+        image_.bytes[kLastWordByte + 1] = r[5];
+        image_.set.set(kLastWordByte);
+        image_.set.set(kLastWordByte + 1);
+        sendImage();
+        return;
+    }
+    if (r[2] == cam::kEepromWordCode) {
+        if (lateAnswer()) host_.SohCommand(); // a late answer to the word read: again
+        return;
+    }
+    finishBatch();
 }
 
 void TCopyTab::finishBatch() {
     running_ = false;
     ProgressBar3_->setValue(ProgressBar3_->maximum());
+    verifyAfterReset_ = true; // the reset's ACK ends the copy
     host_.Reset1Click();
     Same_->setChecked(true);
     complete2_->show();
+}
+
+// ---- Verify ------------------------------------------------------------------
+
+bool TCopyTab::loadVerifyFile(const QString& path) {
+    std::string text;
+    if (!readFile(path, &text)) return false;
+    std::string why;
+    if (!cam::read_copy_words(text, &verifyWords_, &why)) {
+        showFormatError(path, why);
+        return false;
+    }
+    return true;
+}
+
+void TCopyTab::VerifyButtonClick() {
+    if (!context_.Trans_chk() || running_ || verifying_) return;
+    if (!chooseOpenFile(true)) return;
+    const QString name = OpenDialog1_->FileName;
+    Copyfname2_->setText(name);
+    Same_->setChecked(true);
+    if (!loadVerifyFile(name) || !context_.Trans_chk()) return;
+    startVerify();
+}
+
+void TCopyTab::copyEnded() {
+    if (!VerifyAfterCopy_->isChecked() || verifying_ || running_ || copyFile_.isEmpty()) return;
+    if (loadVerifyFile(copyFile_)) startVerify();
+}
+
+void TCopyTab::startVerify() {
+    verifying_ = true;
+    differences_.clear();
+    verified_ = 0;
+    lateAnswers_ = 0;
+    int words = 0;
+    for (std::int32_t w : verifyWords_)
+        words += w >= 0;
+    VerifyProgress_->setRange(0, words);
+    VerifyProgress_->setValue(0);
+    VerifyResult_->setText(QStringLiteral("Verifying %1 words ...").arg(words));
+    VerifyButton_->setEnabled(false);
+    VerifyCancel_->setEnabled(true);
+    nextVerifyRead(0);
+}
+
+void TCopyTab::nextVerifyRead(int from) {
+    for (int a = from; a < cam::kEepromWordCount; ++a) {
+        if (verifyWords_[static_cast<std::size_t>(a)] >= 0) {
+            sendWordRead(a);
+            return;
+        }
+    }
+    if (differences_.empty()) {
+        endVerify(QStringLiteral("Verified: all %1 words are as in the file").arg(verified_));
+        return;
+    }
+    QString text = QStringLiteral("%1 of %2 words differ").arg(differences_.size()).arg(verified_);
+    constexpr std::size_t kShown = 5;
+    for (std::size_t i = 0; i < differences_.size() && i < kShown; ++i) {
+        const Difference& d = differences_[i];
+        text += QStringLiteral("\n0x%1: camera %2, file %3")
+                    .arg(hexWord(d.address), hexWord(d.camera), hexWord(d.file));
+    }
+    if (differences_.size() > kShown) text += QStringLiteral("\n...");
+    endVerify(text);
+}
+
+void TCopyTab::verifyReply() {
+    const cam::ReplyBuffer& r = context_.Reply();
+    const int address = r[3] << 8 | r[4];
+    if (r[2] != cam::kEepromWordCode || address != readAddress_) {
+        if (lateAnswer()) sendWordRead(readAddress_);
+        return;
+    }
+    lateAnswers_ = 0;
+    const auto camera = static_cast<std::uint16_t>(r[5] << 8 | r[6]);
+    const auto file = static_cast<std::uint16_t>(verifyWords_[static_cast<std::size_t>(address)]);
+    if (camera != file) differences_.push_back({address, camera, file});
+    VerifyProgress_->setValue(++verified_);
+    nextVerifyRead(address + 1);
+}
+
+void TCopyTab::VerifyCancelClick() {
+    if (!verifying_) return;
+    endVerify(QStringLiteral("Verify cancelled after %1 words, %2 differing")
+                  .arg(verified_)
+                  .arg(differences_.size()));
+}
+
+void TCopyTab::endVerify(const QString& result) {
+    verifying_ = false;
+    VerifyResult_->setText(result);
+    VerifyButton_->setEnabled(true);
+    VerifyCancel_->setEnabled(false);
 }
 
 // ---- replies -----------------------------------------------------------------
 
 void TCopyTab::Trans_end_copy() {
     if (context_.Reply()[1] != cam::kAccepted) {
-        ShowMessage(QStringLiteral(" Error "), QStringLiteral("ERR"), TButtons::AbortRetryIgnore,
-                    this);
+        replyError(this);
         endCopy(); // the copy does not go on; a single copy's file is closed
         return;
     }
     // Only a running copy goes on, and not on the replies of a load sequence
     // (the sequence sends its own next command).
+    if (verifying_ && !context_.SequenceRunning()) {
+        verifyReply();
+        return;
+    }
     if (!running_ || context_.SequenceRunning()) return;
     switch (Copy_select_->ItemIndex()) {
     case kCameraToPc:
@@ -344,7 +610,7 @@ void TCopyTab::Trans_end_copy() {
         nextLine();
         break;
     case kBatch:
-        finishBatch();
+        batchReply();
         break;
     default:
         break;

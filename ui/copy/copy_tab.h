@@ -9,12 +9,30 @@
 // out; a file that fails the check is refused and nothing is sent. The file
 // written by "Camera->PC" appears only when all its words were read and
 // written (see WriteCopyFile).
+//
+// The batch copy keeps the camera's own word 0x3FF, which a copy file does
+// not hold: it reads that word first and sends the image only with it.
+//
+// Each step checks that the reply answers what the step sent. A late answer
+// to an earlier frame (the camera answered after the time-out, and the
+// re-sent frame is answered again) takes the place of the answer awaited, so
+// the step sends its frame once more rather than move on: a line is never
+// skipped and no word goes into the wrong place. A camera that keeps
+// answering something else stops the copy with the error box.
+//
+// "Verify" reads the camera's words that a chosen copy file writes and
+// compares them with the file's, word by word; "Verify after copy" runs the
+// same comparison with the file just copied once a PC->Camera copy has ended.
+// VerifyResult tells the number of words that differ and the first few
+// addresses with the camera's and the file's word.
 
+#include "transactions/copy_file.h"
 #include "transactions/copy_records.h"
 #include "ui/copy/copy_dialogs.h"
 
 #include <QWidget>
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -42,6 +60,8 @@ class TCopyTab : public QWidget {
     int ctop_adr_chk(int start);
     // True from the start of a copy until its end, its failure or an error reply.
     bool CopyRunning() const { return running_; }
+    // True while a verification reads the camera's words.
+    bool Verifying() const { return verifying_; }
 
     // Who answers the file dialogs and the overwrite question (tests answer
     // them themselves).
@@ -55,18 +75,45 @@ class TCopyTab : public QWidget {
     void Trans_end_copy();
     // The technician left the tab: a running single copy stops there.
     void PageLeft();
+    // The serial device went away: a running copy or verify stops, and is
+    // not resumed when the line comes back. True when one was running.
+    bool LineLost();
+    // The link gave up on the exchange in flight (no answer after the
+    // re-sends): a running copy stops there, says so, and writes no file.
+    void LinkGaveUp();
     void Trans_end_ctop();
+    void VerifyButtonClick();
+    void VerifyCancelClick();
 
   private:
     enum Mode { kCameraToPc = 0, kSingle = 1, kBatch = 2 };
 
     void buildControls();
+    void buildVerifyControls(class QVBoxLayout* page);
+    // Reads and checks `path` for a verification; shows why not and returns false.
+    bool loadVerifyFile(const QString& path);
+    void startVerify();
+    void verifyReply();
+    void nextVerifyRead(int from);
+    void endVerify(const QString& result);
+    // A PC->Camera copy of `file` ended well: verified when the box is checked.
+    void copyEnded();
     void endCopy();
     void sendWordRead(int address);
     void writeCameraFile();
     bool make_frec();
     void nextLine();
+    void batchReply();
+    // The batch image with the camera's word 0x3FF (unless the file gave
+    // one) into the data table, then the bulk frame.
+    void sendImage();
     void finishBatch();
+    void stopCopy(const QString& why);
+    // One more answer that fits no step; false once there were too many in a
+    // row (the copy has then stopped).
+    bool lateAnswer();
+    // The line in flight once more (its answer was taken by a late one).
+    void resendLine();
     // The file for a PC->Camera copy: the last one opened when "Same File
     // Name" is checked and `reuse` allows, else the open dialog's choice.
     bool chooseOpenFile(bool reuse);
@@ -95,4 +142,25 @@ class TCopyTab : public QWidget {
     QString cameraFile_;                 // the file "Camera->PC" writes
     std::vector<cam::CopyRecord> lines_; // the single copy's file, read and checked
     std::size_t nextLine_ = 0;
+    cam::CopyImage image_;          // the batch copy's image, checked
+    bool awaitingLastWord_ = false; // the batch copy's read of word 0x3FF is out
+    int readAddress_ = 0;           // the EEPROM word read in flight
+    int lateAnswers_ = 0;           // answers in a row that fit no step
+
+    QPushButton* VerifyButton_ = nullptr;
+    QPushButton* VerifyCancel_ = nullptr;
+    QCheckBox* VerifyAfterCopy_ = nullptr;
+    QProgressBar* VerifyProgress_ = nullptr;
+    QLabel* VerifyResult_ = nullptr;
+    bool verifying_ = false;
+    bool verifyAfterReset_ = false; // a copy ended with the reset: verify on its ACK
+    QString copyFile_;              // the file of the PC->Camera copy running
+    std::array<std::int32_t, cam::kEepromWordCount> verifyWords_{}; // -1: not in the file
+    struct Difference {
+        int address;
+        std::uint16_t camera;
+        std::uint16_t file;
+    };
+    std::vector<Difference> differences_;
+    int verified_ = 0; // words compared so far
 };

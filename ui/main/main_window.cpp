@@ -489,6 +489,7 @@ void TF38R5::LinkMessage(const std::string& text, const std::string& caption,
     mark((abortRetryIgnore ? "given up: " : "message: ") + text);
     ShowMessage(QString::fromStdString(text), QString::fromStdString(caption),
                 abortRetryIgnore ? TButtons::AbortRetryIgnore : TButtons::OkCancel, this);
+    if (abortRetryIgnore) copy_->LinkGaveUp(); // the one such box: an exchange given up
 }
 
 void TF38R5::Connected() {
@@ -517,7 +518,11 @@ void TF38R5::ShowConnection(const std::string& text, const std::string& detail) 
 
 void TF38R5::DeviceLost(const std::string& message) {
     trans_.Stop(false);
-    ShowMessage(QString::fromStdString(message), QStringLiteral("Comm.ERR"), TButtons::Ok, this);
+    QString text = QString::fromStdString(message);
+    if (copy_->LineLost())
+        text +=
+            QStringLiteral("\nThe copy was stopped; it is not resumed when the line comes back.");
+    ShowMessage(text, QStringLiteral("Comm.ERR"), TButtons::Ok, this);
 }
 
 void TF38R5::SerialError(const std::string& message) {

@@ -1,0 +1,202 @@
+#!/usr/bin/env bash
+# Real-window smoke test: the built program on a virtual X server with the xcb
+# platform, against the simulated camera, driven by real key and mouse events.
+# It waits for the Easy load, unlocks the development tabs with the access
+# code, opens each of the six tabs and the switch window, saves a screenshot
+# of each in build/screens/ and fails when
+#   - a page is blank (next to no colours, or one colour nearly everywhere);
+#   - the Japanese texts cannot render: no font for them, or the font that
+#     would show them draws its glyphs as nothing or all alike;
+#   - a tab does not reach its loaded state: the camera is held (SIGSTOP)
+#     while the tab is opened, the page is shot while its load waits, the
+#     camera is let go, and then the load's last command must be answered
+#     in the traffic log and the page must have changed from its loading
+#     look to the loaded one (its controls enabled: more dark text pixels).
+# Usage: smoke.sh            (builds build/ when the program is missing)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+out=build/screens
+
+if [ "${1:-}" != --inner ]; then
+  bash scripts/install-deps.sh xvfb xauth imagemagick xdotool fontconfig
+  [ -x build/cam38r5 ] && [ -x build/cam38r5-sim ] || bash scripts/build.sh build
+  mkdir -p "$out"
+  rm -f "$out"/*.png
+  work=$(mktemp -d /tmp/cam38r5-smoke.XXXXXX)
+  link=$work/camera
+  log=$work/traffic.log
+  ./build/cam38r5-sim --link "$link" --log "$log" >"$work/sim.out" &
+  sim=$!
+  trap 'kill -CONT $sim 2>/dev/null || true; kill $sim 2>/dev/null || true; wait $sim 2>/dev/null || true; rm -rf "$work"' EXIT
+  for _ in $(seq 50); do [ -e "$link" ] && break; sleep 0.1; done
+  [ -e "$link" ] || { echo "smoke: the simulated camera did not start" >&2; exit 1; }
+  xvfb-run -a -s "-screen 0 1024x768x24" bash scripts/smoke.sh --inner "$link" "$log" "$sim" "$work"
+  exit $?
+fi
+
+link=$2
+log=$3
+sim=$4
+work=$5
+passed=0
+failed=0
+pass() { passed=$((passed + 1)); echo "smoke: ok   $*"; }
+fail() { failed=$((failed + 1)); echo "smoke: FAIL $*" >&2; }
+
+# --- fonts: the Japanese texts (register names with half-width katakana and
+# kanji on the Debug tab, the copy file filter) need a font that has them.
+japanese=$(fc-list :lang=ja family | head -n1)
+# ﾌ ｨ 係 数: characters the tool shows.
+covering=$(fc-list ':charset=ff8c ff68 4fc2 6570' file | head -n1 | sed 's/: *$//')
+if [ -z "$japanese" ] || [ -z "$covering" ]; then
+  fail "fonts: no font for the Japanese texts (fc-list :lang=ja: '${japanese}')"
+else
+  # Each glyph drawn by that font must show something, and no two alike: a
+  # font without them draws nothing or the same box for each.
+  glyphs_ok=yes
+  sums=""
+  for c in ﾌ ｨ 係 数; do
+    png=$work/glyph.png
+    convert -font "$covering" -pointsize 32 -size 48x48 -gravity center label:"$c" "$png"
+    colours=$(convert "$png" -format %k info:)
+    [ "$colours" -gt 2 ] || glyphs_ok=no
+    sums="$sums $(convert "$png" -format '%#' info:)"
+  done
+  distinct=$(tr ' ' '\n' <<<"$sums" | sed '/^$/d' | sort -u | wc -l)
+  if [ $glyphs_ok = yes ] && [ "$distinct" = 4 ]; then
+    pass "fonts: '$japanese' present, $(basename "$covering") draws ﾌ ｨ 係 数"
+  else
+    fail "fonts: $(basename "$covering") does not draw the Japanese characters"
+  fi
+fi
+
+export QT_QPA_PLATFORM=xcb
+./build/cam38r5 --port1 "$link" 2>"$work/tool.err" &
+tool=$!
+trap 'kill $tool 2>/dev/null || true; wait $tool 2>/dev/null || true' EXIT
+
+# Waits until `pattern` shows in the log after line `from` (at most 15 s).
+wait_log() {
+  local from=$1 pattern=$2
+  for _ in $(seq 150); do
+    tail -n +"$((from + 1))" "$log" | grep -Eq "$pattern" && return 0
+    kill -0 $tool 2>/dev/null || return 1
+    sleep 0.1
+  done
+  return 1
+}
+# Waits until the camera has been quiet for half a second (at most 10 s).
+settle() {
+  local last now
+  last=$(wc -l <"$log")
+  for _ in $(seq 20); do
+    sleep 0.5
+    now=$(wc -l <"$log")
+    [ "$now" = "$last" ] && return 0
+    last=$now
+  done
+}
+# "colours dominant%" of a region WxH+X+Y of an image.
+colour_stats() {
+  local png=$1 region=$2
+  convert "$png" -crop "$region" +repage -format '%k ' info:
+  convert "$png" -crop "$region" +repage -format %c histogram:info:- |
+    awk '{n = $1 + 0; t += n; if (n > m) m = n} END {printf "%d\n", 100 * m / t}'
+}
+# Pixels darker than a third of full scale: the text of enabled controls.
+dark_pixels() {
+  convert "$1" -crop "$2" +repage -colorspace Gray -threshold 33% -negate -format '%[fx:mean*w*h]' info: |
+    cut -d. -f1
+}
+# Fails when the region looks blank.
+check_not_blank() {
+  local name=$1 png=$2 region=$3 colours dominant
+  read -r colours dominant < <(colour_stats "$png" "$region")
+  if [ "$colours" -ge 16 ] && [ "$dominant" -le 97 ]; then
+    pass "$name: not blank ($colours colours, the commonest on $dominant%)"
+  else
+    fail "$name: blank ($colours colours, the commonest on $dominant%): $png"
+  fi
+}
+
+if ! wait_log 0 'CAM>PC 02 [0-9A-F]{2} 0C 01 51'; then
+  fail "the Easy tab did not load (see $log; tool: $(head -c 300 "$work/tool.err"))"
+  echo "smoke: $passed passed, $failed failed"
+  exit 1
+fi
+settle
+win=$(timeout 10 xdotool search --sync --onlyvisible --name '^38R5$' | head -n1)
+eval "$(xdotool getwindowgeometry --shell "$win")" # sets X, Y, WIDTH, HEIGHT
+# The page under the tabs (menu bar 24, header 40, tab bar about 24 pixels).
+page="$((WIDTH - 20))x300+$((X + 10))+$((Y + 24 + 40 + 30))"
+import -window root "$out/easy.png"
+check_not_blank easy "$out/easy.png" "$page"
+
+# No window manager runs on the virtual server: point at the window and give
+# it the focus by hand; then the access code, typed.
+xdotool mousemove $((X + 300)) $((Y + 200))
+xdotool windowfocus --sync "$win"
+xdotool key ctrl+shift+a
+sleep 0.3
+xdotool type --delay 50 qzvt
+sleep 0.5
+
+# Each tab: its place among the six (tabs are 100 pixels wide from x=2) and
+# the answer to the last command of its load.
+tab_y=$((Y + 24 + 40 + 12))
+declare -A last_step=(
+  [adjust]='0A 2F' [debug]='0A 40' [ccd-defect]='36 06' [copy]='0A 40' [easy]='0C 01 51' [line]='53'
+)
+i=0
+for tab in adjust debug ccd-defect copy easy line; do
+  i=$((i + 1))
+  [ $tab = easy ] && continue
+  order+=("$i $tab")
+done
+order+=("5 easy") # the Easy tab again last: its load follows the Line tab's
+for entry in "${order[@]}"; do
+  read -r i tab <<<"$entry"
+  from=$(wc -l <"$log")
+  kill -STOP "$sim"
+  xdotool mousemove $((X + 2 + 100 * (i - 1) + 50)) $tab_y click 1
+  sleep 0.7
+  import -window root "$work/$tab-loading.png"
+  kill -CONT "$sim"
+  if ! wait_log "$from" "CAM>PC 02 [0-9A-F]{2} ${last_step[$tab]}"; then
+    fail "$tab: its load was not answered (see $log)"
+    continue
+  fi
+  settle
+  sleep 0.3 # the repaint with the values
+  import -window root "$out/$tab.png"
+  check_not_blank "$tab" "$out/$tab.png" "$page"
+  before=$(dark_pixels "$work/$tab-loading.png" "$page")
+  after=$(dark_pixels "$out/$tab.png" "$page")
+  changed=$(compare -metric AE "$work/$tab-loading.png" "$out/$tab.png" null: 2>&1 | cut -d' ' -f1 || true)
+  if [ "$after" -gt $((before + before / 5 + 50)) ] && [ "${changed%.*}" -gt 0 ]; then
+    pass "$tab: loaded ($before dark pixels while loading, $after after, $changed pixels changed)"
+  else
+    fail "$tab: still looks unloaded ($before dark pixels while loading, $after after): $out/$tab.png"
+  fi
+done
+
+# The switch window, by Option > SW from the keyboard.
+xdotool windowfocus --sync "$win"
+xdotool key alt+o
+sleep 0.3
+xdotool key s
+sw=$(timeout 5 xdotool search --sync --onlyvisible --name '^38R5-SW$' | head -n1 || true)
+if [ -z "$sw" ]; then
+  fail "switch window: Option > SW did not open it"
+else
+  xdotool windowmove "$sw" 760 40
+  sleep 0.5
+  eval "$(xdotool getwindowgeometry --shell "$sw")"
+  import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$out/switch.png"
+  check_not_blank switch "$out/switch.png" "${WIDTH}x${HEIGHT}+0+0"
+fi
+
+kill -0 $tool 2>/dev/null && pass "the tool is still running" || fail "the tool ended"
+echo "smoke: screenshots in $PWD/$out/"
+echo "smoke: $passed passed, $failed failed"
+[ $failed = 0 ]
