@@ -5,14 +5,21 @@
 //   12:00:00.124 CAM>PC 06
 // or, with microseconds, 12:00:00.123456. A unit from the tool is stamped when
 // its last byte has reached the camera, a unit the camera sends when it is
-// handed to the line.
+// handed to the line. The stamp is taken by the caller; formatting and the
+// file are left to a writer thread, so that a slow disk never holds up the
+// line (a blocked write would show up as the tool's turnaround).
 
 #include "sim/camera_model.h"
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <fstream>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 namespace camsim {
@@ -24,19 +31,37 @@ std::string TrafficText(Direction direction, const std::vector<std::uint8_t>& by
 
 class TrafficLog {
   public:
+    TrafficLog() = default;
+    TrafficLog(const TrafficLog&) = delete;
+    TrafficLog& operator=(const TrafficLog&) = delete;
+    // Every line handed over is in the file when this returns.
+    ~TrafficLog();
+
     bool Open(const std::string& path, std::string* error);
-    bool IsOpen() const { return out_.is_open(); }
+    bool IsOpen() const { return open_; }
     // Time stamps to the microsecond instead of the millisecond.
-    void SetMicroseconds(bool on) { microseconds_ = on; }
+    void SetMicroseconds(bool on);
     void Traffic(Direction direction, const std::vector<std::uint8_t>& bytes,
                  std::string_view note);
     // A line about the line itself (opened, closed).
     void Event(std::string_view text);
 
   private:
-    void Write(const std::string& text);
-    std::ofstream out_;
-    bool microseconds_ = false;
+    struct Line {
+        std::chrono::system_clock::time_point time;
+        std::string text;
+    };
+    void Write(std::string text);
+    void Run();
+
+    bool open_ = false;
+    bool microseconds_ = false; // under mutex_
+    std::ofstream out_;         // the writer thread's once it runs
+    std::thread writer_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<Line> lines_; // under mutex_
+    bool stop_ = false;      // under mutex_
 };
 
 } // namespace camsim

@@ -4,6 +4,7 @@
 #include "link/journal.h"
 #include "link/traffic.h"
 #include "ui/common/message.h"
+#include "ui/common/paint_hold.h"
 #include "ui/copy/adjust_save.h"
 #include "ui/copy/copy_tab.h"
 #include "ui/defect/defect_tab.h"
@@ -72,6 +73,9 @@ TF38R5::TF38R5(std::unique_ptr<cam::IPort> comm, QWidget* parent)
     reloadTimer_->setObjectName(QStringLiteral("ReloadTimer"));
     reloadTimer_->setInterval(2000);
     connect(reloadTimer_, &QTimer::timeout, this, &TF38R5::ReloadTimerTimer);
+    // Longer than a load of the longest table (14 exchanges, 0.6 s) on a
+    // healthy line, so that a load does not make its page flash.
+    panelHold_ = new TPaintHold(this, QStringLiteral("GreyOutTimer"), 700);
 
     buildMenu();
     buildFrame();
@@ -374,6 +378,8 @@ void TF38R5::PageControl1Change() {
     if (pages_->currentIndex() != 1) debug_->PageLeft();
     if (pages_->currentIndex() != 3) copy_->PageLeft();
     guarded([this] { trans_.PageControl1Change(); });
+    // The page just shown is painted at once, greyed if its load runs.
+    panelHold_->Release();
 }
 
 void TF38R5::SendTimerTimer() {
@@ -604,6 +610,14 @@ void TF38R5::JournalClick() {
 void TF38R5::SetPanelsEnabled(bool enabled) {
     for (QWidget* panel : panels_)
         panel->setEnabled(enabled);
+    if (enabled)
+        panelHold_->Release();
+    else
+        panelHold_->Hold();
+}
+
+void TF38R5::GreyOutTimerTimer() {
+    panelHold_->Release();
 }
 
 int TF38R5::ActivePage() const {

@@ -27,6 +27,7 @@ class TDebugTab;
 class TDefectTab;
 class TEasyTab;
 class TLineTab;
+class TPaintHold;
 class TTrafficWindow;
 
 namespace cam {
@@ -106,6 +107,8 @@ class TF38R5 : public QMainWindow,
     void PageControl1Change();
     void SendTimerTimer();
     void ReloadTimerTimer();
+    // The delay after which a page disabled by a load is painted greyed.
+    void GreyOutTimerTimer();
     void Comm1CommReceive(int size);
     void Trans_init1(unsigned step) { runSequence(0, step); }
     void Trans_init2(unsigned step) { runSequence(1, step); }
@@ -172,6 +175,7 @@ class TF38R5 : public QMainWindow,
 
     QTimer* sendTimer_ = nullptr;
     QTimer* reloadTimer_ = nullptr;
+    TPaintHold* panelHold_ = nullptr; // the page a load has disabled
     QLabel* title_ = nullptr;
     QLabel* tv_ = nullptr;
     QLabel* resolution_ = nullptr;
