@@ -105,7 +105,7 @@ void TComm::Open() {
 
     ++session_;
     try {
-        watch_ = std::make_unique<TCommWatch>(this, fd, session_, event_mask_);
+        watch_ = std::make_unique<TCommWatch>(this, fd, session_, event_mask_, receive_threshold_);
     } catch (const std::exception&) {
         fd_ = -1;
         fail(-2);
@@ -148,6 +148,7 @@ void TComm::ApplyAllLineSettings() {
     ApplyLine([this](termios& t) { set_line_parity(t, parity_); });
     ApplyLine([this](termios& t) { set_line_stop_bits(t, stop_bits_); });
     ApplyLine([this](termios& t) { set_line_flow_control(t, flow_); });
+    ApplyLine([this](termios& t) { set_line_receive_minimum(t, receive_threshold_); });
     HoldRts();
 }
 
@@ -197,6 +198,14 @@ void TComm::SetFlowControls(TCommFlowControls flow) {
 
 std::string TComm::DeviceName() const {
     return PortDevicePath(port_);
+}
+
+void TComm::SetReceiveThreshold(std::uint32_t bytes) {
+    bytes = std::clamp<std::uint32_t>(bytes, 1, 255);
+    if (bytes == receive_threshold_) return;
+    receive_threshold_ = bytes;
+    ApplyLine([bytes](termios& t) { set_line_receive_minimum(t, bytes); });
+    if (watch_) watch_->SetReceiveThreshold(bytes);
 }
 
 void TComm::SetEventMask(TCommEventMask mask) {
@@ -258,7 +267,10 @@ std::uint32_t TComm::Read(void* buffer, std::uint32_t count) {
         }
         const int left = remaining_ms(deadline);
         if (left == 0) break;
-        if (wait_ready(fd_, POLLIN, left) == Wait::HungUp) {
+        // Below the threshold poll() does not report the bytes that come:
+        // look again every 2 ms instead.
+        const int wait = receive_threshold_ > 1 ? std::min(left, 2) : left;
+        if (wait_ready(fd_, POLLIN, wait) == Wait::HungUp) {
             // A hung-up terminal reads as end of file; say so.
             error = EIO;
             break;
@@ -365,14 +377,16 @@ void TComm::HandleReceive(std::uint64_t session) {
     const std::int64_t left = BytesWaiting();
     const auto consumed = static_cast<std::int64_t>(bytes_read_.load() - read_before);
     const std::int64_t reported = std::max<std::int64_t>(0, before - consumed);
-    if (left > reported) {
-        // Bytes came while the handler ran: they get the next notification.
+    if (left > reported && left >= static_cast<std::int64_t>(receive_threshold_)) {
+        // Bytes came while the handler ran: they get the next notification
+        // (fewer than the handler now waits for are left to the watcher).
         QMetaObject::invokeMethod(
             this, [this, session] { WatchNotified(session, TCommWatch::Kind::Receive, {}); },
             Qt::QueuedConnection);
         return;
     }
-    watch_->Rearm(static_cast<std::uint32_t>(std::max<std::int64_t>(left, 0)));
+    watch_->Rearm(left > reported ? 0
+                                  : static_cast<std::uint32_t>(std::max<std::int64_t>(left, 0)));
 }
 
 void TComm::ReportHandlerException(const std::exception& error) {

@@ -106,6 +106,11 @@ class TComm : public QObject, public IPort {
     // ECommReadWriteError when the break cannot be set (EBADF when closed).
     void SendBreak();
     bool BreakActive() const { return break_active_; }
+    // The receive notification waits until `bytes` are in (at most 255; see
+    // set_line_receive_minimum). Bytes that stop short of it are reported
+    // once they have sat unchanged for TCommWatch::kPartialCheckMs.
+    void SetReceiveThreshold(std::uint32_t bytes) override;
+    std::uint32_t ReceiveThreshold() const { return receive_threshold_; }
     // False when closed; a device without modem lines (a pseudo-terminal)
     // reads true while open.
     bool DsrState() const override;
@@ -153,6 +158,7 @@ class TComm : public QObject, public IPort {
     std::int32_t receive_notify_size_ = 3072;
     std::int32_t send_notify_size_ = 1024;
     TCommEventMask event_mask_;
+    std::uint32_t receive_threshold_ = 1;
 
     int fd_ = -1;
     bool modem_lines_ = false; // the device has modem lines (TIOCMGET works)

@@ -102,12 +102,14 @@ class LineMonitor {
 
 } // namespace
 
-TCommWatch::TCommWatch(TComm* owner, int fd, std::uint64_t session, TCommEventMask mask)
+TCommWatch::TCommWatch(TComm* owner, int fd, std::uint64_t session, TCommEventMask mask,
+                       std::uint32_t threshold)
     : owner_(owner), fd_(fd), session_(session) {
+    commands_.threshold = threshold;
     wake_fd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (wake_fd_ < 0) throw std::system_error(errno, std::generic_category(), "eventfd");
     try {
-        thread_ = std::thread([this, mask] { Run(mask); });
+        thread_ = std::thread([this, mask, threshold] { Run(mask, threshold); });
     } catch (...) {
         ::close(wake_fd_);
         throw;
@@ -147,6 +149,19 @@ void TCommWatch::SetEventMask(TCommEventMask mask) {
     Wake();
 }
 
+void TCommWatch::SetReceiveThreshold(std::uint32_t bytes) {
+    bool wake = false;
+    {
+        std::lock_guard lock(mutex_);
+        // Only a rise from one needs the thread awake now: it must start
+        // looking for bytes that stop short. Other changes wait for its next
+        // round (a rearm follows every notification).
+        wake = bytes > 1 && commands_.threshold <= 1;
+        commands_.threshold = bytes;
+    }
+    if (wake) Wake();
+}
+
 void TCommWatch::ArmTransmit() {
     {
         std::lock_guard lock(mutex_);
@@ -167,8 +182,10 @@ TCommWatch::Commands TCommWatch::Take() {
     std::lock_guard lock(mutex_);
     Commands c = commands_;
     const bool stop = commands_.stop;
+    const std::uint32_t threshold = commands_.threshold;
     commands_ = Commands{};
     commands_.stop = stop;
+    commands_.threshold = threshold;
     return c;
 }
 
@@ -185,8 +202,9 @@ void TCommWatch::Post(Kind kind, TCommEventMask events) {
         Qt::QueuedConnection);
 }
 
-void TCommWatch::Run(TCommEventMask mask) {
+void TCommWatch::Run(TCommEventMask mask, std::uint32_t threshold) {
     bool pending = false;    // a receive notification is out and not handled yet
+    int partial = 0;         // bytes short of the threshold at the last look
     bool gone = false;       // the device hung up; it is not watched any more
     bool tx_armed = false;   // waiting for the output queue to run empty
     std::uint32_t stale = 0; // reported bytes the owner left in the queue
@@ -200,6 +218,7 @@ void TCommWatch::Run(TCommEventMask mask) {
         int timeout = -1;
         if (rx_armed && stale == 0) count = 2;
         if (rx_armed && stale > 0) timeout = kStaleCheckMs;
+        if (rx_armed && stale == 0 && threshold > 1) timeout = kPartialCheckMs;
         if (tx_armed) timeout = shorter(timeout, kTxCheckMs);
         if (lines.Active()) timeout = shorter(timeout, kLineCheckMs);
 
@@ -219,7 +238,10 @@ void TCommWatch::Run(TCommEventMask mask) {
             if (c.rearm) {
                 pending = false;
                 stale = c.stale;
+                partial = 0;
             }
+            if (c.threshold != threshold) partial = 0;
+            threshold = c.threshold;
             if (c.tx_armed) tx_armed = true;
             if (c.mask_changed) lines.Reset(c.mask);
         }
@@ -227,6 +249,7 @@ void TCommWatch::Run(TCommEventMask mask) {
         if (count == 2 && fds[1].revents != 0) {
             if (fds[1].revents & POLLIN) {
                 pending = true;
+                partial = 0;
                 Post(Kind::Receive);
             }
             if (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) {
@@ -243,6 +266,17 @@ void TCommWatch::Run(TCommEventMask mask) {
                 Post(Kind::Receive);
             } else {
                 stale = static_cast<std::uint32_t>(waiting);
+            }
+        } else if (rx_armed && threshold > 1) {
+            // Short of the threshold: report what has stopped coming.
+            int waiting = 0;
+            if (::ioctl(fd_, FIONREAD, &waiting) != 0) waiting = 0;
+            if (waiting > 0 && waiting == partial) {
+                partial = 0;
+                pending = true;
+                Post(Kind::Receive);
+            } else {
+                partial = waiting;
             }
         }
 

@@ -13,6 +13,14 @@
 // looks at the queue count every kStaleCheckMs instead and posts only when it
 // grows: every arrival is reported, leftovers are not.
 //
+// Receive threshold: when the owner waits for more than one byte (the rest
+// of a frame), the terminal's VMIN makes poll() report the device only once
+// that many are in, so a frame that arrives at the line rate costs one
+// notification instead of one per byte. Bytes that stop short of it (a cut
+// frame, noise) are reported once they have sat unchanged for
+// kPartialCheckMs; the watcher looks at the queue count that often only
+// while the threshold is above one.
+//
 // Hang-up (POLLHUP/POLLERR, e.g. the far side of a pseudo-terminal closed or
 // a USB adapter pulled): bytes still waiting are reported once more, then one
 // hang-up notification follows and the device is no longer watched, so a dead
@@ -46,10 +54,12 @@ class TCommWatch {
     static constexpr int kStaleCheckMs = 50;
     static constexpr int kLineCheckMs = 50;
     static constexpr int kTxCheckMs = 10;
+    static constexpr int kPartialCheckMs = 20;
 
     // Starts the thread. Throws std::system_error when the eventfd or the
     // thread cannot be created.
-    TCommWatch(TComm* owner, int fd, std::uint64_t session, TCommEventMask mask);
+    TCommWatch(TComm* owner, int fd, std::uint64_t session, TCommEventMask mask,
+               std::uint32_t threshold = 1);
     // Stops and joins.
     ~TCommWatch();
     TCommWatch(const TCommWatch&) = delete;
@@ -62,6 +72,8 @@ class TCommWatch {
     // reported are still waiting.
     void Rearm(std::uint32_t stale);
     void SetEventMask(TCommEventMask mask);
+    // The owner now waits for `bytes` (its VMIN is set already).
+    void SetReceiveThreshold(std::uint32_t bytes);
     // Bytes were handed to the driver: report when the output queue is empty.
     void ArmTransmit();
 
@@ -73,9 +85,10 @@ class TCommWatch {
         bool tx_armed = false;
         bool mask_changed = false;
         TCommEventMask mask;
+        std::uint32_t threshold = 1; // kept from one Take to the next
     };
 
-    void Run(TCommEventMask mask);
+    void Run(TCommEventMask mask, std::uint32_t threshold);
     void Wake();
     Commands Take();
     void Post(Kind kind, TCommEventMask events = {});

@@ -1,5 +1,6 @@
 #include "comm/line_settings.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -47,6 +48,11 @@ void make_raw_line(termios& t) {
     t.c_cflag |= CLOCAL | CREAD;
     t.c_cflag &= ~static_cast<tcflag_t>(HUPCL);
     t.c_cc[VMIN] = 0;
+    t.c_cc[VTIME] = 0;
+}
+
+void set_line_receive_minimum(termios& t, std::uint32_t bytes) {
+    t.c_cc[VMIN] = static_cast<cc_t>(bytes > 1 ? std::min<std::uint32_t>(bytes, 255) : 0);
     t.c_cc[VTIME] = 0;
 }
 

@@ -39,6 +39,10 @@ void set_line_stop_bits(termios& t, TCommStopBits stop);
 // it is without the handshake. Holding RTS on without cfcRtsCts is a modem
 // line operation and done by the component on the device.
 void set_line_flow_control(termios& t, TCommFlowControls flow);
+// The receive threshold as VMIN with VTIME 0: poll() then reports the device
+// readable only once `bytes` are waiting (at most 255), while a non-blocking
+// read still returns at once with what is there. 1 (or 0) is VMIN 0.
+void set_line_receive_minimum(termios& t, std::uint32_t bytes);
 
 // The XOFF and XON thresholds the component's properties describe (bytes
 // of room left in the input queue, bytes in it), both truncated to 16 bits

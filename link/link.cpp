@@ -218,11 +218,21 @@ void TLink::Comm1CommReceive(std::uint16_t size) {
         left -= got;
     }
     startIfConnected();
+    expectBytes();
 }
 
 void TLink::ReceiveByte(std::uint8_t byte) {
     receiveOne(byte);
     startIfConnected();
+    expectBytes();
+}
+
+void TLink::expectBytes() {
+    // The rest of a frame that has begun, a whole reply frame once the
+    // camera has acknowledged the command, else any single byte.
+    std::uint32_t bytes = receiver_.Missing();
+    if (bytes == 0) bytes = mode_ == AwaitReply ? kFrameSize : 1;
+    port_.SetReceiveThreshold(bytes);
 }
 
 void TLink::startIfConnected() {
@@ -342,6 +352,12 @@ void TLink::CnctDataLink(std::uint8_t port, std::int32_t baudRate) {
 }
 
 bool TLink::SendTimerTimer() {
+    const bool goOn = supervise();
+    expectBytes(); // an exchange given up, or a port opened again
+    return goOn;
+}
+
+bool TLink::supervise() {
     if (mode_ == Lost) {
         reopen();
         return true;

@@ -132,6 +132,9 @@ class TLink {
     void endExchange();
     void reopen();
     void connected();
+    bool supervise();
+    // Tells the port how many bytes the link waits for now.
+    void expectBytes();
 
     IPort& port_;
     ILinkHost& host_;

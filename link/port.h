@@ -28,6 +28,12 @@ class IPort {
     virtual std::string LastOpenFailure() const { return {}; }
     // True once the device of the current opening has gone away.
     virtual bool Lost() const { return false; }
+    // How many bytes the link waits for: the port may hold its receive
+    // notification back until that many are in, so that a frame arriving at
+    // the line rate is reported once rather than byte by byte. Bytes that
+    // stop short of it are still reported, a little later. 1 (the default)
+    // reports every arrival at once.
+    virtual void SetReceiveThreshold(std::uint32_t bytes) { (void)bytes; }
     // Called on the owner's thread with the count of waiting bytes.
     std::function<void(std::uint16_t size)> OnCommReceive;
     // Called on the owner's thread, once per opening, when the device hangs up.

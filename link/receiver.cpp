@@ -72,4 +72,21 @@ TReceiver::Step TReceiver::r_data(std::uint8_t byte) {
     return step;
 }
 
+std::uint32_t TReceiver::Missing() const {
+    switch (state_) {
+    case kPayload: {
+        const int payloadEnd = buffer_[0] == SOH ? 3 : 16;
+        return static_cast<std::uint32_t>(payloadEnd - length_ + 3);
+    }
+    case kEtx:
+        return 3;
+    case kCrcHigh:
+        return 2;
+    case kCrcLow:
+        return 1;
+    default:
+        return 0;
+    }
+}
+
 } // namespace cam

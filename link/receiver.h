@@ -22,6 +22,9 @@ class TReceiver {
     void Reset() { state_ = 0; }
 
     int State() const { return state_; }
+    // Bytes still to come before the frame being received is complete; 0
+    // between frames.
+    std::uint32_t Missing() const;
     const ReplyBuffer& Buffer() const { return buffer_; }
 
   private:

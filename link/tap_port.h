@@ -34,6 +34,7 @@ class TTapPort : public IPort {
     void SetBaudRate(std::int32_t rate) override { inner_.SetBaudRate(rate); }
     void Write(const void* buffer, std::uint32_t count) override;
     std::uint32_t Read(void* buffer, std::uint32_t count) override;
+    void SetReceiveThreshold(std::uint32_t bytes) override { inner_.SetReceiveThreshold(bytes); }
     bool DsrState() const override { return inner_.DsrState(); }
     std::string DeviceName() const override { return inner_.DeviceName(); }
     std::string LastOpenFailure() const override { return inner_.LastOpenFailure(); }

@@ -3,6 +3,7 @@
 #include "comm/comm.h"
 #include "comm_test_support.h"
 
+#include <numeric>
 #include <thread>
 
 namespace cam::test {
@@ -63,6 +64,35 @@ TEST_F(ReceiveTest, HandlerThatReadsGetsBytesThatArriveDuringItInTheNextNotifica
     EXPECT_EQ(sizes.front(), 2);
     PumpFor(2 * TCommWatch::kStaleCheckMs);
     EXPECT_EQ(received.size(), 5u);
+}
+
+TEST_F(ReceiveTest, AThresholdGathersAFrameAndStillReportsOneCutShort) {
+    TComm comm;
+    std::vector<std::uint16_t> sizes;
+    comm.OnCommReceive = [&](std::uint16_t size) {
+        sizes.push_back(size);
+        std::vector<std::uint8_t> buf(size);
+        comm.Read(buf.data(), size);
+    };
+    comm.Open();
+    comm.SetReceiveThreshold(19);
+    // A frame at about the line rate: one notification (two if this machine
+    // stalled the sender for a whole partial check), not one per byte.
+    for (std::uint8_t b = 0; b < 19; ++b) {
+        pty_.Send({b});
+        QCoreApplication::processEvents();
+        ::poll(nullptr, 0, 1);
+    }
+    ASSERT_TRUE(PumpUntil([&] {
+        return !sizes.empty() && sizes.back() > 0 &&
+               std::accumulate(sizes.begin(), sizes.end(), 0) == 19;
+    }));
+    EXPECT_LE(sizes.size(), 2u);
+    // Five bytes and then nothing: reported all the same.
+    sizes.clear();
+    pty_.Send({1, 2, 3, 4, 5});
+    ASSERT_TRUE(PumpUntil([&] { return !sizes.empty(); }, 1000));
+    EXPECT_EQ(sizes, std::vector<std::uint16_t>{5});
 }
 
 TEST_F(ReceiveTest, NoNotificationWithoutBytesOrHandler) {

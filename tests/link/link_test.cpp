@@ -211,6 +211,36 @@ TEST_F(LinkFixture, ReplyIsAcknowledgedShownAndHandedOn) {
     EXPECT_EQ(host.status[2], "A00A01400000000000000000000000");
 }
 
+TEST_F(LinkFixture, ThePortIsToldHowManyBytesTheLinkWaitsFor) {
+    connect();
+    EXPECT_EQ(port.threshold, 1u);
+    send({0x31, 0x0A, 0x01});
+    const Bytes frame = reply({0xA0, 0x0A, 0x01, 0x40, 0x00});
+    const struct {
+        Bytes bytes;
+        std::uint32_t waited;
+    } steps[] = {
+        {{ACK}, 19},                                       // the reply frame
+        {Bytes(frame.begin(), frame.begin() + 5), 14},     // its rest
+        {Bytes(frame.begin() + 5, frame.begin() + 17), 2}, // the CRC
+        {Bytes(frame.begin() + 17, frame.end()), 1},       // answered: any byte
+    };
+    for (const auto& step : steps) {
+        port.Receive(step.bytes);
+        port.Deliver();
+        EXPECT_EQ(port.threshold, step.waited) << step.bytes.size() << " bytes in";
+    }
+    EXPECT_EQ(host.replies, 1);
+    // A reply cut short and given up: back to single bytes.
+    send({0x31, 0x0A, 0x40});
+    port.Receive({ACK, STX, 0xA0});
+    port.Deliver();
+    EXPECT_EQ(port.threshold, 17u);
+    ticks(TLink::kTimeoutTicks * TLink::kRetries + 2);
+    EXPECT_EQ(link.LinkMode(), TLink::Idle);
+    EXPECT_EQ(port.threshold, 1u);
+}
+
 TEST_F(LinkFixture, DamagedRepliesAreRefusedOrReported) {
     connect();
     send({0x31, 0x0A, 0x01});

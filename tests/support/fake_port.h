@@ -67,6 +67,8 @@ class FakePort : public cam::IPort {
     }
     bool DsrState() const override { return open_ && dsr; }
     bool Lost() const override { return lost_; }
+    void SetReceiveThreshold(std::uint32_t bytes) override { threshold = bytes; }
+    std::uint32_t threshold = 1; // what the link last said it waits for
     std::string DeviceName() const override { return "/dev/fake" + std::to_string(port_); }
     // The device hangs up, as the watcher reports it.
     void HangUp() {
