@@ -155,12 +155,14 @@ void TTrafficAssembler::feed(Stream& s, std::uint8_t byte, std::int64_t timeUs) 
     }
     if (byte == STX || byte == SOH) {
         flushNoise(s);
-        s.frame.push_back(byte);
         s.frameStartUs = timeUs;
         if (byte == STX)
             s.expected = kFrameSize;
         else // the tool's SOH starts a bulk frame, the camera's a short reply
             s.expected = s.direction == TTrafficDirection::ToCamera ? 0 : 6;
+        // One allocation a frame (the record keeps it), none per byte.
+        s.frame.reserve(s.expected == 0 ? kBulkFrameSize : s.expected);
+        s.frame.push_back(byte);
         return;
     }
     if (isControl(byte)) {
@@ -168,7 +170,10 @@ void TTrafficAssembler::feed(Stream& s, std::uint8_t byte, std::int64_t timeUs) 
         control(s, byte, timeUs);
         return;
     }
-    if (s.noise.empty()) s.noiseStartUs = timeUs;
+    if (s.noise.empty()) {
+        s.noiseStartUs = timeUs;
+        s.noise.reserve(kMaxNoise);
+    }
     s.noise.push_back(byte);
     if (s.noise.size() >= kMaxNoise) flushNoise(s);
 }
