@@ -86,7 +86,7 @@ TEST(Reconnect, TheLoadRunsAgainOnceTheDeviceIsBack) {
 
     // The new line carried the Easy load once, each step once, and nothing
     // was refused or sent again.
-    const std::string log = sim->Log();
+    const std::string log = sim->SettledLog();
     std::vector<std::string> expected;
     const int easy = static_cast<int>(cam::SeqKind::Easy);
     for (unsigned step = 0; step < cam::SequenceLength(easy); ++step) {

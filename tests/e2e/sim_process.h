@@ -62,6 +62,19 @@ public:
         return text;
     }
 
+    // The log once it has stopped growing for `quietMs` (the simulator writes
+    // it from a thread of its own, a little after the bytes went out).
+    std::string SettledLog(int quietMs = 100, int timeoutMs = 3000) const {
+        std::string text = Log();
+        for (int waited = 0, quiet = 0; quiet < quietMs && waited < timeoutMs; waited += 10) {
+            poll(nullptr, 0, 10);
+            std::string now = Log();
+            quiet = now.size() == text.size() ? quiet + 10 : 0;
+            text = std::move(now);
+        }
+        return text;
+    }
+
 private:
     pid_t pid_ = -1;
     std::string device_;
