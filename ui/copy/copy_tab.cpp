@@ -288,16 +288,23 @@ void TCopyTab::sendWordRead(int address) {
                        static_cast<std::uint8_t>(address)});
 }
 
-void TCopyTab::Trans_end_ctop() {
+bool TCopyTab::wordReply(int* address, std::uint16_t* word) {
     const cam::ReplyBuffer& r = context_.Reply();
-    const int address = r[3] << 8 | r[4];
-    if (r[2] != cam::kEepromWordCode || address != readAddress_) {
-        // No answer to the read in flight: a late one to an earlier command.
+    *address = r[3] << 8 | r[4];
+    if (r[2] != cam::kEepromWordCode || *address != readAddress_) {
         if (lateAnswer()) sendWordRead(readAddress_);
-        return;
+        return false;
     }
     lateAnswers_ = 0;
-    context_.Data(address) = r[5] << 8 | r[6];
+    *word = static_cast<std::uint16_t>(r[5] << 8 | r[6]);
+    return true;
+}
+
+void TCopyTab::Trans_end_ctop() {
+    int address = 0;
+    std::uint16_t word = 0;
+    if (!wordReply(&address, &word)) return;
+    context_.Data(address) = word;
     ProgressBar3_->setValue(address);
     if (address < cam::kEepromWordCount - 1) {
         sendWordRead(address + 1);
@@ -559,14 +566,9 @@ void TCopyTab::nextVerifyRead(int from) {
 }
 
 void TCopyTab::verifyReply() {
-    const cam::ReplyBuffer& r = context_.Reply();
-    const int address = r[3] << 8 | r[4];
-    if (r[2] != cam::kEepromWordCode || address != readAddress_) {
-        if (lateAnswer()) sendWordRead(readAddress_);
-        return;
-    }
-    lateAnswers_ = 0;
-    const auto camera = static_cast<std::uint16_t>(r[5] << 8 | r[6]);
+    int address = 0;
+    std::uint16_t camera = 0;
+    if (!wordReply(&address, &camera)) return;
     const auto file = static_cast<std::uint16_t>(verifyWords_[static_cast<std::size_t>(address)]);
     if (camera != file) differences_.push_back({address, camera, file});
     VerifyProgress_->setValue(++verified_);

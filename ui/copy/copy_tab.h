@@ -112,6 +112,10 @@ class TCopyTab : public QWidget {
     // One more answer that fits no step; false once there were too many in a
     // row (the copy has then stopped).
     bool lateAnswer();
+    // The answer to the word read in flight: its address and word. False
+    // (and the read asked again, unless too many answers fitted no step) for
+    // a late answer to an earlier command.
+    bool wordReply(int* address, std::uint16_t* word);
     // The line in flight once more (its answer was taken by a late one).
     void resendLine();
     // The file for a PC->Camera copy: the last one opened when "Same File
