@@ -8,6 +8,11 @@ namespace {
 constexpr int kIdle = 0, kPayload = 1, kEtx = 2, kCrcHigh = 3, kCrcLow = 4, kTrailing = 5,
               kError = 6;
 
+// Start byte and payload of the frame that `start` begins: the ETX follows.
+int payloadEnd(std::uint8_t start) {
+    return start == SOH ? 3 : 16;
+}
+
 bool isControlResult(std::uint8_t b) {
     return b == NUL || b == EOT || b == ENQ || b == ACK || b == DC1 || b == NAK || b == SYN;
 }
@@ -27,8 +32,7 @@ TReceiver::Step TReceiver::r_data(std::uint8_t byte) {
         break;
     case kPayload:
         buffer_[static_cast<std::size_t>(length_++)] = byte;
-        if ((buffer_[0] == SOH && length_ == 3) || (buffer_[0] == STX && length_ == 16))
-            state_ = kEtx;
+        if (length_ == payloadEnd(buffer_[0])) state_ = kEtx;
         break;
     case kEtx:
         if (byte == ETX) {
@@ -74,10 +78,8 @@ TReceiver::Step TReceiver::r_data(std::uint8_t byte) {
 
 std::uint32_t TReceiver::Missing() const {
     switch (state_) {
-    case kPayload: {
-        const int payloadEnd = buffer_[0] == SOH ? 3 : 16;
-        return static_cast<std::uint32_t>(payloadEnd - length_ + 3);
-    }
+    case kPayload: // the rest of the payload, ETX and the CRC
+        return static_cast<std::uint32_t>(payloadEnd(buffer_[0]) - length_ + 3);
     case kEtx:
         return 3;
     case kCrcHigh:
