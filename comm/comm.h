@@ -114,6 +114,7 @@ class TComm : public QObject, public IPort {
     // False when closed; a device without modem lines (a pseudo-terminal)
     // reads true while open.
     bool DsrState() const override;
+    std::uint32_t Waiting() const override { return static_cast<std::uint32_t>(BytesWaiting()); }
     // The open descriptor, -1 when closed.
     int Handle() const { return fd_; }
 

@@ -20,6 +20,8 @@ inline constexpr std::uint8_t SYN = 0x16;
 
 inline constexpr std::uint8_t kReadClass = 0x31;  // "1": ask for a value
 inline constexpr std::uint8_t kWriteClass = 0x21; // "!": set a value or act
+// The lens adjustment step: its answer is awaited without limit.
+inline constexpr std::uint8_t kWaitsWithoutLimit = 0x46;
 inline constexpr std::uint8_t kResetClass = 0xF1; // camera reset
 inline constexpr std::uint8_t kAccepted = 0xA0;   // reply byte 1 of an accepted command
 

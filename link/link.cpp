@@ -10,12 +10,6 @@ namespace cam {
 
 // ---------------------------------------------------------------- transmit
 
-namespace {
-// Two writes to the same setting: the newer one replaces the older held one.
-bool sameSetting(const TxFrame& a, const TxFrame& b) {
-    return a[1] == kWriteClass && a[1] == b[1] && a[2] == b[2] && a[3] == b[3];
-}
-} // namespace
 
 bool TLink::write(const void* data, std::uint32_t count) {
     try {
@@ -29,12 +23,23 @@ bool TLink::write(const void* data, std::uint32_t count) {
 
 void TLink::endExchange() {
     busy_ = false;
-    inFlight_ = false;
     timeout_ = -1;
-    held_.clear();
     receiver_.Reset();
+    abandon();
+    std::deque<Held> dropped;
+    dropped.swap(held_);
+    for (const Held& frame : dropped)
+        if (frame.tag != 0) host_.ExchangeAbandoned(frame.tag);
     host_.SetPageControlEnabled(true);
     host_.SetBusyPointer(false);
+}
+
+void TLink::abandon() {
+    const bool wasInFlight = inFlight_;
+    inFlight_ = false;
+    abandonable_ = false;
+    if (mode_ == AwaitReply) mode_ = Idle;
+    if (wasInFlight && sentTag_ != 0) host_.ExchangeAbandoned(sentTag_);
 }
 
 void TLink::writeFailed(const std::string& message) {
@@ -44,7 +49,6 @@ void TLink::writeFailed(const std::string& message) {
     }
     // The frame never reached the camera: end the exchange as a give-up does.
     endExchange();
-    if (mode_ == AwaitReply) mode_ = Idle;
     host_.SerialError(message);
 }
 
@@ -101,36 +105,45 @@ bool TLink::SendSeq(std::uint8_t control) {
     return true;
 }
 
-int TLink::StxCommand(int count, std::uint32_t tag) {
-    if (busy_) return 0; // the caller's payload stays in the frame
+bool TLink::Submit(int count, std::uint32_t tag, const void* source) {
+    if (busy_) return false; // the caller's payload stays in the frame
     if (mode_ == Lost) {
         host_.SetStatusText(1, "Not sent: the line is lost");
-        return 0;
+        return false;
     }
     complete_command_frame(tx_, count);
-    const Held frame{tx_, tag, false};
-    if (inFlight_ || dispatching_ || !held_.empty())
-        hold(frame);
-    else
-        writeFrame(frame);
-    return 0;
+    // A frame that waits without limit, or one re-sent after a give-up, ends
+    // its wait when the next command goes out.
+    if (Abandonable() && !dispatching_) {
+        receiver_.Reset();
+        abandon();
+    }
+    const Held frame{tx_, tag, false, source};
+    if (inFlight_ || dispatching_ || !held_.empty()) return hold(frame);
+    writeFrame(frame);
+    return true;
 }
 
-void TLink::hold(const Held& held) {
-    if (!held.bulk && held.tag == 0) {
+bool TLink::hold(const Held& held) {
+    // Only the same source (one debounced control, the load) replaces its
+    // own older frame; every other frame keeps its place and content.
+    if (held.source != nullptr) {
         for (Held& waiting : held_) {
-            if (!waiting.bulk && waiting.tag == 0 && sameSetting(waiting.frame, held.frame)) {
-                waiting.frame = held.frame;
-                return;
+            if (waiting.source == held.source) {
+                if (waiting.tag != held.tag && waiting.tag != 0)
+                    host_.ExchangeAbandoned(waiting.tag);
+                waiting = held;
+                return true;
             }
         }
     }
-    if (held_.size() >= kMaxHeld) {
+    if (held_.size() >= kHardHeld) {
         host_.LinkMessage("The camera has not answered yet: the newest command was not sent",
                           "38R5", false);
-        return;
+        return false;
     }
     held_.push_back(held);
+    return true;
 }
 
 void TLink::writeFrame(const Held& held) {
@@ -139,6 +152,8 @@ void TLink::writeFrame(const Held& held) {
     sentTag_ = held.tag;
     sentBulk_ = held.bulk;
     inFlight_ = true;
+    abandonable_ = !held.bulk && held.frame[2] == kWaitsWithoutLimit;
+    mode_ = Idle; // the frame's ACK is awaited
     if (held.bulk) {
         busy_ = true;
         host_.SetPageControlEnabled(false);
@@ -178,7 +193,7 @@ void TLink::SohCommand(const std::int32_t* data) {
         image[i] = static_cast<std::uint8_t>(data[i]);
     build_bulk_frame(bulk_, image.data());
     // The bulk exchange keeps the last command frame: the ACK test reads it.
-    const Held frame{sent_, 0, true};
+    const Held frame{sent_, 0, true, nullptr};
     if (inFlight_ || dispatching_ || !held_.empty())
         hold(frame);
     else
@@ -241,6 +256,12 @@ void TLink::startIfConnected() {
     // finds nothing in flight and is ignored.
     if (!connectPending_) return;
     connectPending_ = false;
+    // A second ACK that came before the first command was written cannot
+    // answer it: what waits now is dropped, so it is not taken for the
+    // first step's acknowledgement.
+    std::array<std::uint8_t, 64> stale;
+    for (std::uint32_t n = port_.Waiting(); n > 0; n = port_.Waiting())
+        if (port_.Read(stale.data(), std::min<std::uint32_t>(n, stale.size())) == 0) break;
     host_.Connected();
     host_.SetPageControlEnabled(true);
 }
@@ -252,7 +273,13 @@ void TLink::receiveOne(std::uint8_t byte) {
         host_.LinkMessage("sr_err1", "recv_chr", false);
         break;
     case TReceiver::Fault::BadCrc:
-        SendSeq(NAK);
+        if (inFlight_) {
+            SendSeq(NAK); // the time-out re-sends the command if the reply is not repeated
+        } else {
+            // Nothing awaits this frame: ask for it again, but open no exchange.
+            const std::uint8_t nak = NAK;
+            write(&nak, 1);
+        }
         break;
     case TReceiver::Fault::None:
         break;
@@ -379,29 +406,58 @@ bool TLink::supervise() {
     }
     if (timeout_ == -1) return true;
     if (--timeout_ != -1) return true;
-    if (--retries_ == 0) {
-        host_.LinkMessage(" Serial Port not connected ", "Comm.ERR", true);
+    if (!inFlight_) {
+        // A NAK or a control byte with no exchange behind it: nothing to re-send.
         busy_ = false;
-        host_.SetPageControlEnabled(true);
         host_.SetBusyPointer(false);
-        receiver_.Reset();
-        mode_ = Idle;
-        if (!held_.empty()) { // the frames that waited go out instead
-            inFlight_ = false;
-            writeHeld();
-            return true;
-        }
+        return true;
     }
-    if (sent_[2] == 0x46 && !sentBulk_) {
+    if (--retries_ == 0) {
+        if (giveUp()) return true; // a held frame went out instead
+    }
+    if (sent_[2] == kWaitsWithoutLimit && !sentBulk_) {
         ++retries_; // lens adjustment steps wait without limit
-    } else if (sentBulk_) {
-        writeBulk(); // a bulk frame is re-sent whole
-    } else {
-        write(sent_.data(), static_cast<std::uint32_t>(sent_.size()));
+        timeout_ = kTimeoutTicks;
+        return true;
     }
+    // The command again, from the start: its ACK is awaited first, and a
+    // reply that failed its check is never taken for the answer.
+    receiver_.Reset();
+    mode_ = Idle;
+    inFlight_ = true;
+    if (sentBulk_)
+        writeBulk(); // a bulk frame is re-sent whole
+    else
+        write(sent_.data(), static_cast<std::uint32_t>(sent_.size()));
     if (!inFlight_) return true; // the re-send failed: the exchange has ended
     timeout_ = kTimeoutTicks;
     return true;
+}
+
+bool TLink::giveUp() {
+    host_.LinkMessage(" Serial Port not connected ", "Comm.ERR", true);
+    // The exchange ends here: the tool is usable at once, and whatever
+    // waited for the answer (a load, a copy) is told.
+    busy_ = false;
+    receiver_.Reset();
+    mode_ = Idle;
+    timeout_ = -1;
+    const std::uint32_t tag = sentTag_;
+    inFlight_ = false;
+    abandonable_ = false;
+    host_.SetPageControlEnabled(true);
+    host_.SetBusyPointer(false);
+    if (tag != 0) host_.ExchangeAbandoned(tag);
+    sentTag_ = 0;
+    if (!held_.empty()) {
+        writeHeld(); // the frames that waited go out instead
+        return true;
+    }
+    // Nothing waits: the command is re-sent now and then, silently, until
+    // the camera answers it or the next command takes its place.
+    inFlight_ = true;
+    abandonable_ = true;
+    return false;
 }
 
 } // namespace cam

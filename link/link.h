@@ -32,6 +32,9 @@ class ILinkHost {
     virtual void ReplyReceived() = 0;
     // The camera acknowledged the reset command.
     virtual void ResetAcknowledged() = 0;
+    // An exchange was given up or could not be written: the frame tagged
+    // `tag` will never be answered, so whatever waits for it must end.
+    virtual void ExchangeAbandoned(std::uint32_t tag) { (void)tag; }
     // No camera answered on either port: " Serial Port not connected " is
     // shown and the program ends.
     virtual void GiveUp() = 0;
@@ -56,8 +59,11 @@ class TLink {
     static constexpr int kBulkTimeoutTicks = 100;
     static constexpr int kBulkRetries = 10;
     static constexpr int kConnectAttempts = 16;
-    // Frames sent while an exchange is open wait here, in order.
+    // Frames sent while an exchange is open wait here, in order. Handlers
+    // stop sending once kMaxHeld wait (HoldFull); the frames of loads and
+    // procedures already under way may use the rest.
     static constexpr std::size_t kMaxHeld = 8;
+    static constexpr std::size_t kHardHeld = 16;
 
     TLink(IPort& port, ILinkHost& host) : port_(port), host_(host) {}
 
@@ -69,8 +75,16 @@ class TLink {
     // writes it; does nothing while the link is busy. While another frame's
     // answer is awaited (or a reply is being handled) a copy is held and
     // written when that exchange ends. `tag` travels with the exchange and
-    // comes back with its answer (AnsweredTag). Always returns 0.
-    int StxCommand(int count, std::uint32_t tag = 0);
+    // comes back with its answer (AnsweredTag). A held frame is replaced only
+    // by a newer one of the same non-null `source` (one debounced control,
+    // or the load sequence). Always returns 0.
+    int StxCommand(int count, std::uint32_t tag = 0, const void* source = nullptr) {
+        Submit(count, tag, source);
+        return 0;
+    }
+    // The same; false when the frame was refused (busy, lost line, too many
+    // frames waiting).
+    bool Submit(int count, std::uint32_t tag, const void* source);
     // Sends the bulk frame built from the low bytes of `data` (2048 entries).
     void SohCommand(const std::int32_t* data);
 
@@ -102,6 +116,10 @@ class TLink {
     std::uint32_t AnsweredTag() const { return sentTag_; }
     bool InFlight() const { return inFlight_; }
     std::size_t HeldFrames() const { return held_.size(); }
+    bool HoldFull() const { return held_.size() >= kMaxHeld; }
+    // The frame in flight may be dropped for a new one: a 0x46 step, which
+    // waits without limit, or a frame re-sent after its exchange was given up.
+    bool Abandonable() const { return inFlight_ && abandonable_; }
     const ReplyBuffer& Reply() const { return receiver_.Buffer(); }
     bool Busy() const { return busy_; }
     void SetBusy(bool busy) { busy_ = busy; }
@@ -116,12 +134,13 @@ class TLink {
         TxFrame frame;
         std::uint32_t tag;
         bool bulk;
+        const void* source;
     };
     void onResult(int c);
     void receiveOne(std::uint8_t byte);
     void startIfConnected();
     void exchangeFinished();
-    void hold(const Held& held);
+    bool hold(const Held& held);
     void writeFrame(const Held& held);
     void writeHeld();
     void writeBulk();
@@ -130,6 +149,10 @@ class TLink {
     void writeFailed(const std::string& message);
     void replyArrived();
     void endExchange();
+    // The exchange in flight is left unanswered: nothing waits for it any more.
+    void abandon();
+    // Returns true when a held frame went out in place of the given-up one.
+    bool giveUp();
     void reopen();
     void connected();
     bool supervise();
@@ -143,6 +166,7 @@ class TLink {
     std::uint32_t sentTag_ = 0;
     bool sentBulk_ = false;
     bool inFlight_ = false;       // a frame's answer is awaited
+    bool abandonable_ = false;    // ...but a new frame may take its place
     bool dispatching_ = false;    // a reply is being handed to the window
     bool connectPending_ = false; // the first ACK came: load when the bytes read are done
     std::deque<Held> held_;

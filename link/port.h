@@ -22,6 +22,8 @@ class IPort {
     // Returns the number of bytes actually read.
     virtual std::uint32_t Read(void* buffer, std::uint32_t count) = 0;
     virtual bool DsrState() const = 0;
+    // Bytes received and not read yet.
+    virtual std::uint32_t Waiting() const { return 0; }
     // The device behind the port, for messages (empty when unknown).
     virtual std::string DeviceName() const { return {}; }
     // Why the last Open failed, in plain words (empty when it did not).

@@ -2,6 +2,8 @@
 
 #include "link/crc.h"
 
+#include <algorithm>
+
 namespace cam {
 
 namespace {
@@ -25,18 +27,18 @@ TReceiver::Step TReceiver::r_data(std::uint8_t byte) {
         if (isControlResult(byte)) {
             step.result = byte;
         } else if (byte == SOH || byte == STX) {
-            buffer_[0] = byte;
+            frame_[0] = byte;
             length_ = 1;
             state_ = kPayload;
         }
         break;
     case kPayload:
-        buffer_[static_cast<std::size_t>(length_++)] = byte;
-        if (length_ == payloadEnd(buffer_[0])) state_ = kEtx;
+        frame_[static_cast<std::size_t>(length_++)] = byte;
+        if (length_ == payloadEnd(frame_[0])) state_ = kEtx;
         break;
     case kEtx:
         if (byte == ETX) {
-            buffer_[static_cast<std::size_t>(length_++)] = byte;
+            frame_[static_cast<std::size_t>(length_++)] = byte;
             state_ = kCrcHigh;
         } else {
             step.fault = Fault::MissingEtx;
@@ -49,8 +51,10 @@ TReceiver::Step TReceiver::r_data(std::uint8_t byte) {
         break;
     case kCrcLow: {
         receivedCrc_ = static_cast<std::uint16_t>(receivedCrc_ | byte);
-        const std::size_t covered = buffer_[0] == SOH ? 3 : 16;
-        if (frame_crc(buffer_.data() + 1, covered) == receivedCrc_) {
+        const std::size_t covered = frame_[0] == SOH ? 3 : 16;
+        if (frame_crc(frame_.data() + 1, covered) == receivedCrc_) {
+            // Bytes beyond a short frame's ETX keep what earlier frames left.
+            std::copy_n(frame_.begin(), length_, buffer_.begin());
             step.result = ETX;
             state_ = kTrailing;
         } else {
@@ -79,7 +83,7 @@ TReceiver::Step TReceiver::r_data(std::uint8_t byte) {
 std::uint32_t TReceiver::Missing() const {
     switch (state_) {
     case kPayload: // the rest of the payload, ETX and the CRC
-        return static_cast<std::uint32_t>(payloadEnd(buffer_[0]) - length_ + 3);
+        return static_cast<std::uint32_t>(payloadEnd(frame_[0]) - length_ + 3);
     case kEtx:
         return 3;
     case kCrcHigh:

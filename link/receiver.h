@@ -25,10 +25,13 @@ class TReceiver {
     // Bytes still to come before the frame being received is complete; 0
     // between frames.
     std::uint32_t Missing() const;
+    // The last frame that passed its checks: a frame that fails them never
+    // reaches it, so a decoder never reads bytes that failed the CRC.
     const ReplyBuffer& Buffer() const { return buffer_; }
 
   private:
     ReplyBuffer buffer_{};
+    ReplyBuffer frame_{}; // the frame being received
     int length_ = 0;
     std::uint16_t receivedCrc_ = 0;
     int state_ = 0;

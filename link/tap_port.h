@@ -36,6 +36,7 @@ class TTapPort : public IPort {
     std::uint32_t Read(void* buffer, std::uint32_t count) override;
     void SetReceiveThreshold(std::uint32_t bytes) override { inner_.SetReceiveThreshold(bytes); }
     bool DsrState() const override { return inner_.DsrState(); }
+    std::uint32_t Waiting() const override { return inner_.Waiting(); }
     std::string DeviceName() const override { return inner_.DeviceName(); }
     std::string LastOpenFailure() const override { return inner_.LastOpenFailure(); }
     bool Lost() const override { return inner_.Lost(); }

@@ -18,7 +18,8 @@ void TTransactions::Trans_init(int kind, unsigned step) {
     if (!payload.empty()) {
         for (std::size_t i = 1; i < payload.size(); ++i)
             tx[i + 1] = payload[i];
-        link_.StxCommand(static_cast<int>(payload.size()), stepTag());
+        // A restarted load's step replaces the older load's step that waits.
+        link_.StxCommand(static_cast<int>(payload.size()), stepTag(), this);
         return;
     }
     step_ = 0;
@@ -79,6 +80,10 @@ void TTransactions::AfterReply(const std::function<void()>& transEnd) {
     const bool stepAnswered = step_ != 0 && link_.AnsweredTag() == stepTag();
     transEnd();
     if (stepAnswered && step_ == remembered) Trans_init(kind_, static_cast<unsigned>(step_));
+}
+
+void TTransactions::Abandoned(std::uint32_t tag) {
+    if (step_ != 0 && tag == stepTag()) Stop(true);
 }
 
 void TTransactions::Stop(bool panelsEnabled) {

@@ -30,7 +30,11 @@ class TTransactions {
 
     // Sends step `step` of sequence `kind`, or ends the sequence past its last step.
     void Trans_init(int kind, unsigned step);
-    bool Trans_chk() const { return step_ == 0 && !link_.Busy(); }
+    // Also false while as many frames wait as a handler may add.
+    bool Trans_chk() const { return step_ == 0 && !link_.Busy() && !link_.HoldFull(); }
+    // A frame of the load was given up (or never written): the load ends,
+    // its panels enabled, so that it can be loaded again.
+    void Abandoned(std::uint32_t tag);
     void ReLoadClick();
     void PageControl1Change();
     void Trans_next();
@@ -55,7 +59,7 @@ class TTransactions {
     // Marks a sequence's frames so that only the answer to the step that is
     // running moves the sequence on; a restarted sequence has a new generation.
     std::uint32_t stepTag() const {
-        return generation_ << 8 | static_cast<std::uint32_t>(step_ & 0xFF);
+        return (generation_ & 0x7FFFFFu) << 8 | static_cast<std::uint32_t>(step_ & 0xFF);
     }
 
     TLink& link_;

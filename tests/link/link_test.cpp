@@ -46,10 +46,10 @@ struct LinkFixture : ::testing::Test {
         ASSERT_EQ(link.LinkMode(), TLink::Idle);
         port.writes.clear();
     }
-    void send(Bytes payload) {
+    void send(Bytes payload, const void* source = nullptr) {
         for (std::size_t i = 0; i < payload.size(); ++i)
             link.Tx()[i + 1] = payload[i];
-        link.StxCommand(static_cast<int>(payload.size()));
+        link.StxCommand(static_cast<int>(payload.size()), 0, source);
     }
     // The camera acknowledges the frame in flight and answers it.
     void answer() {
@@ -321,33 +321,46 @@ TEST_F(LinkFixture, UnansweredBulkFrameIsResentWhole) {
 }
 
 // One command in flight: frames sent meanwhile wait, in order, and go out one
-// per answered exchange; a newer write to the same setting replaces a waiting one.
+// per answered exchange. Only a newer frame of the same source (a debounced
+// control) replaces a waiting one; frames that merely share bytes 1-3 (two
+// EEPROM words, a mode and its level) keep their place and content.
 TEST_F(LinkFixture, FramesSentWhileAReplyIsAwaitedWaitTheirTurn) {
+    const int agcBar = 0;
     connect();
     send({0x31, 0x0A, 0x01});
-    send({0x21, 0x1A, 0x01, 0x10});
-    send({0x31, 0x42});
-    send({0x21, 0x1A, 0x01, 0x20}); // replaces the held AGC write in its place
+    send({0x21, 0x1A, 0x01, 0x10}, &agcBar);
+    send({0x21, 0x0C, 0x01, 0x51, 0x00, 0x01});
+    send({0x21, 0x0C, 0x01, 0x52, 0x00, 0x02});
+    send({0x21, 0x1A, 0x01, 0x20}, &agcBar); // replaces the held AGC level in its place
+    send({0x21, 0x1A, 0x01, 0x30});          // the same bytes, but no control's: kept
     EXPECT_EQ(port.writes.size(), 1u);
-    EXPECT_EQ(link.HeldFrames(), 2u);
+    EXPECT_EQ(link.HeldFrames(), 4u);
     std::vector<Bytes> sent;
-    for (int i = 0; i < 3; ++i) {
-        sent.push_back(Bytes(link.Answered().begin() + 1, link.Answered().begin() + 5));
+    for (int i = 0; i < 5; ++i) {
+        sent.push_back(Bytes(link.Answered().begin() + 1, link.Answered().begin() + 6));
         answer();
     }
-    EXPECT_EQ(sent, (std::vector<Bytes>{
-                        {0x31, 0x0A, 0x01, 0}, {0x21, 0x1A, 0x01, 0x20}, {0x31, 0x42, 0, 0}}));
+    EXPECT_EQ(sent, (std::vector<Bytes>{{0x31, 0x0A, 0x01, 0, 0},
+                                        {0x21, 0x1A, 0x01, 0x20, 0},
+                                        {0x21, 0x0C, 0x01, 0x51, 0},
+                                        {0x21, 0x0C, 0x01, 0x52, 0},
+                                        {0x21, 0x1A, 0x01, 0x30, 0}}));
     EXPECT_FALSE(link.InFlight());
-    EXPECT_EQ(host.replies, 3);
+    EXPECT_EQ(host.replies, 5);
 }
 
-// Past the bound the newest frame is refused and the technician is told.
+// Handlers stop at the soft bound (HoldFull makes Trans_chk false); past the
+// hard bound the newest frame is refused and the technician is told.
 TEST_F(LinkFixture, HeldFramesAreBounded) {
     connect();
     send({0x31, 0x0A, 0x01});
-    for (std::size_t i = 0; i <= TLink::kMaxHeld; ++i)
+    for (std::size_t i = 0; i < TLink::kMaxHeld; ++i)
         send({0x31, 0x0C, 0x00, static_cast<std::uint8_t>(i)});
-    EXPECT_EQ(link.HeldFrames(), TLink::kMaxHeld);
+    EXPECT_TRUE(link.HoldFull());
+    EXPECT_TRUE(host.messages.empty());
+    for (std::size_t i = TLink::kMaxHeld; i <= TLink::kHardHeld; ++i)
+        send({0x31, 0x0C, 0x00, static_cast<std::uint8_t>(i)});
+    EXPECT_EQ(link.HeldFrames(), TLink::kHardHeld);
     EXPECT_EQ(host.messages.size(), 1u);
 }
 

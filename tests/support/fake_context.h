@@ -16,21 +16,16 @@ class FakeContext : public TTabContext {
     cam::ReplyBuffer reply{};
     std::array<std::int32_t, 2048> data{};
     std::vector<cam::TxFrame> sent; // completed frames, in order
+    std::vector<std::uint32_t> tags; // the tag of each
     std::vector<std::pair<int, std::uint16_t>> registers;
 
     bool Trans_chk() const override { return !busy && !sequenceRunning; }
     bool SequenceRunning() const override { return sequenceRunning; }
     cam::TxFrame& Tx() override { return tx; }
-    int StxCommand(int count) override {
-        if (busy) return 0;
-        cam::complete_command_frame(tx, count);
-        sent.push_back(tx);
-        return 0;
-    }
-    int FollowUpCommand(int count) override { return StxCommand(count); }
-    bool Decoding() const override { return false; }
-    // The command a reply answers: what the test left in the transmit frame.
+    // The command a reply answers: what the test left in the transmit frame,
+    // with the tag of the last frame sent.
     const cam::TxFrame& Answered() const override { return tx; }
+    std::uint32_t AnsweredTag() const override { return tags.empty() ? 0 : tags.back(); }
     const cam::ReplyBuffer& Reply() const override { return reply; }
     std::int32_t& Data(int index) override { return data[static_cast<std::size_t>(index)]; }
     void ApplyRegister(int address, std::uint16_t value) override {
@@ -51,5 +46,14 @@ class FakeContext : public TTabContext {
     // Payload bytes 1..n of the k-th sent frame.
     std::vector<std::uint8_t> Payload(std::size_t k, int n) const {
         return {sent.at(k).begin() + 1, sent.at(k).begin() + 1 + n};
+    }
+
+  protected:
+    bool Transmit(int count, std::uint32_t tag, const void*) override {
+        if (busy) return false;
+        cam::complete_command_frame(tx, count);
+        sent.push_back(tx);
+        tags.push_back(tag);
+        return true;
     }
 };

@@ -66,6 +66,7 @@ class FakePort : public cam::IPort {
         return n;
     }
     bool DsrState() const override { return open_ && dsr; }
+    std::uint32_t Waiting() const override { return static_cast<std::uint32_t>(rx.size()); }
     bool Lost() const override { return lost_; }
     void SetReceiveThreshold(std::uint32_t bytes) override { threshold = bytes; }
     std::uint32_t threshold = 1; // what the link last said it waits for

@@ -5,7 +5,7 @@
 #include "ui/widgets/link_gate.h"
 
 void RefuseInput(const QString& text, const ILinkGate& gate, QWidget* parent) {
-    if (gate.Decoding()) return;
+    if (gate.EchoWrite()) return; // the camera reported it: nothing was typed
     ShowMessage(text, QStringLiteral("38R5"), TButtons::Ok, parent);
 }
 

@@ -14,13 +14,14 @@ constexpr std::uint8_t kLastRegister = 0x2F;  // hue BY-
 
 void storeRegister(TTabContext& context, std::uint8_t r) {
     const std::int32_t value = context.Data(r);
-    context.FollowUp({cam::kWriteClass, kStoringRegisterWrite, r,
+    context.Send({cam::kWriteClass, kStoringRegisterWrite, r,
                       static_cast<std::uint8_t>((value >> 8) & 0xFF),
                       static_cast<std::uint8_t>(value & 0xFF)});
 }
 } // namespace
 
 void Trans_end_cstm(TTabContext& context, TCopyHost& host) {
+    const ILinkGate::DecodingScope decoding(context);
     const cam::ReplyBuffer& reply = context.Reply();
     if (reply[1] != cam::kAccepted) {
         ShowMessage(QStringLiteral(" Error "), QStringLiteral("ERR"), TButtons::AbortRetryIgnore);

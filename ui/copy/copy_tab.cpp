@@ -75,7 +75,7 @@ void TCopyTab::buildControls() {
         auto* b = new QPushButton(QLatin1String(caption), this);
         b->setObjectName(QLatin1String(name));
         b->setMinimumWidth(150);
-        connect(b, &QPushButton::clicked, this, handler);
+        Bind(context_, b, &QPushButton::clicked, this, handler);
         return b;
     };
     CtopOK2_ = button("CtopOK2", "Camera->PC", &TCopyTab::CtopOK2Click);
@@ -152,11 +152,11 @@ void TCopyTab::buildVerifyControls(QVBoxLayout* page) {
     VerifyButton_->setMinimumWidth(150);
     VerifyButton_->setToolTip(
         QStringLiteral("Compare the camera's EEPROM words with those of a copy file"));
-    connect(VerifyButton_, &QPushButton::clicked, this, &TCopyTab::VerifyButtonClick);
+    Bind(context_, VerifyButton_, &QPushButton::clicked, this, &TCopyTab::VerifyButtonClick);
     VerifyCancel_ = new QPushButton(QStringLiteral("Cancel"), this);
     VerifyCancel_->setObjectName(QStringLiteral("VerifyCancel"));
     VerifyCancel_->setEnabled(false);
-    connect(VerifyCancel_, &QPushButton::clicked, this, &TCopyTab::VerifyCancelClick);
+    Bind(context_, VerifyCancel_, &QPushButton::clicked, this, &TCopyTab::VerifyCancelClick);
     VerifyAfterCopy_ = new QCheckBox(QStringLiteral("Verify after copy"), this);
     VerifyAfterCopy_->setObjectName(QStringLiteral("VerifyAfterCopy"));
     VerifyProgress_ = new QProgressBar(this);
@@ -284,7 +284,7 @@ bool TCopyTab::lateAnswer() {
 
 void TCopyTab::sendWordRead(int address) {
     readAddress_ = address;
-    context_.FollowUp({kWordRead[0], kWordRead[1], static_cast<std::uint8_t>(address >> 8),
+    context_.Send({kWordRead[0], kWordRead[1], static_cast<std::uint8_t>(address >> 8),
                        static_cast<std::uint8_t>(address)});
 }
 
@@ -404,7 +404,7 @@ void TCopyTab::resendLine() {
     cam::TxFrame& tx = context_.Tx();
     for (std::size_t k = 0; k < cam::kPayloadSize; ++k)
         tx[k + 1] = line.payload[k];
-    context_.FollowUpCommand(static_cast<int>(cam::kPayloadSize));
+    context_.StxCommand(static_cast<int>(cam::kPayloadSize));
 }
 
 void TCopyTab::nextLine() {
@@ -415,7 +415,7 @@ void TCopyTab::nextLine() {
     }
     lateAnswers_ = 0;
     if (make_frec()) {
-        context_.FollowUpCommand(static_cast<int>(cam::kPayloadSize));
+        context_.StxCommand(static_cast<int>(cam::kPayloadSize));
         ProgressBar3_->setValue(static_cast<int>(lines_[nextLine_ - 1].end));
         return;
     }
@@ -592,6 +592,7 @@ void TCopyTab::endVerify(const QString& result) {
 // ---- replies -----------------------------------------------------------------
 
 void TCopyTab::Trans_end_copy() {
+    const ILinkGate::DecodingScope decoding(context_);
     if (context_.Reply()[1] != cam::kAccepted) {
         replyError(this);
         endCopy(); // the copy does not go on; a single copy's file is closed

@@ -40,6 +40,7 @@ QString hexText(int value) {
 } // namespace
 
 void TDefectTab::DecodeRead() {
+    const ILinkGate::DecodingScope decoding(context_);
     const cam::ReplyBuffer r = context_.Reply();
     if (r[2] != kDefectCode) return;
     const int point = Kizu_->ItemIndex();
@@ -151,6 +152,7 @@ void TDefectTab::DecodeRead() {
 }
 
 void TDefectTab::Trans_end_kizu() {
+    const ILinkGate::DecodingScope decoding(context_);
     const cam::ReplyBuffer r = context_.Reply();
     if (r[1] != cam::kAccepted) {
         ShowMessage(QStringLiteral(" Error "), QStringLiteral("ERR"), TButtons::AbortRetryIgnore,

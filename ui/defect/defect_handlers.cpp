@@ -67,7 +67,7 @@ void TDefectTab::setOwnEnabled(std::initializer_list<QWidget*> widgets, bool ena
 }
 
 void TDefectTab::followUpRead(std::uint8_t sub) {
-    if (context_.Trans_chk()) context_.FollowUp({cam::kReadClass, kDefectCode, sub});
+    if (context_.Trans_chk()) context_.Send({cam::kReadClass, kDefectCode, sub});
 }
 
 // Payload 21 36 followed by the sub-command and its parameters.
@@ -79,7 +79,7 @@ void TDefectTab::sendWrite(std::initializer_list<std::uint8_t> params) {
     for (std::uint8_t b : params)
         tx[static_cast<std::size_t>(++n)] = b;
     if (chaining_)
-        context_.FollowUpCommand(n);
+        context_.StxCommand(n);
     else
         context_.StxCommand(n);
 }

@@ -337,13 +337,13 @@ QWidget* TDefectTab::buildModes() {
 
 void TDefectTab::connectHandlers() {
     auto click = [this](QPushButton* button, void (TDefectTab::*handler)()) {
-        connect(button, &QPushButton::clicked, this, handler);
+        Bind(context_, button, &QPushButton::clicked, this, handler);
     };
     auto radio = [this](TRadioGroup* group, void (TDefectTab::*handler)()) {
-        connect(group, &TRadioGroup::Click, this, handler);
+        Bind(context_, group, &TRadioGroup::Click, this, handler);
     };
     auto check = [this](QCheckBox* box, void (TDefectTab::*handler)()) {
-        connect(box, &QCheckBox::toggled, this, handler);
+        Bind(context_, box, &QCheckBox::toggled, this, handler);
     };
 
     radio(Kizu_, &TDefectTab::KizuClick);
@@ -355,13 +355,13 @@ void TDefectTab::connectHandlers() {
     check(KFFX_, &TDefectTab::KFFXClick);
     check(KFRV_, &TDefectTab::KFRVClick);
     check(VRevKF_, &TDefectTab::VRevKFClick);
-    connect(kizu_ax_, &QLineEdit::textChanged, this, &TDefectTab::kizu_axChange);
-    connect(kizu_ay_, &QLineEdit::textChanged, this, &TDefectTab::kizu_axChange);
+    Bind(context_, kizu_ax_, &QLineEdit::textChanged, this, &TDefectTab::kizu_axChange);
+    Bind(context_, kizu_ay_, &QLineEdit::textChanged, this, &TDefectTab::kizu_axChange);
     click(kizu_up_, &TDefectTab::kizu_upClick);
     click(kizu_down_, &TDefectTab::kizu_downClick);
     click(kizu_left_, &TDefectTab::kizu_leftClick);
     click(kizu_right_, &TDefectTab::kizu_rightClick);
-    connect(SensKFBar_, &QSlider::valueChanged, this, &TDefectTab::SensKFBarChange);
+    Bind(context_, SensKFBar_, &QSlider::valueChanged, this, &TDefectTab::SensKFBarChange);
     connect(Timerkizu_, &QTimer::timeout, this, &TDefectTab::TimerkizuTimer);
     click(KizuRead_, &TDefectTab::KizuReadClick);
     click(Kizu_Adjust_, &TDefectTab::Kizu_AdjustClick);

@@ -240,11 +240,11 @@ QWidget* TAdjustTab::buildHueBox() {
 }
 
 void TAdjustTab::connectHandlers() {
-    connect(shut_disp_sel_, &TRadioGroup::Click, this, &TAdjustTab::shut_disp_selClick);
-    connect(sync_disp_sel_, &TRadioGroup::Click, this, &TAdjustTab::sync_disp_selClick);
-    connect(pwm_ref_, &QLineEdit::textChanged, this, &TAdjustTab::pwm_refChange);
+    Bind(context_, shut_disp_sel_, &TRadioGroup::Click, this, &TAdjustTab::shut_disp_selClick);
+    Bind(context_, sync_disp_sel_, &TRadioGroup::Click, this, &TAdjustTab::sync_disp_selClick);
+    Bind(context_, pwm_ref_, &QLineEdit::textChanged, this, &TAdjustTab::pwm_refChange);
     for (auto* field : delays_)
-        connect(field, &QLineEdit::textChanged, this, &TAdjustTab::rg_delayChange);
+        Bind(context_, field, &QLineEdit::textChanged, this, &TAdjustTab::rg_delayChange);
 
     using Slot = void (TAdjustTab::*)();
     const std::array<std::pair<Slot, Slot>, 4> delaySlots{{
@@ -254,28 +254,29 @@ void TAdjustTab::connectHandlers() {
         {&TAdjustTab::CSpinButton4DownClick, &TAdjustTab::CSpinButton4UpClick},
     }};
     for (std::size_t i = 0; i < delaySpins_.size(); ++i) {
-        connect(delaySpins_[i], &TSpinButton::DownClick, this, delaySlots[i].first);
-        connect(delaySpins_[i], &TSpinButton::UpClick, this, delaySlots[i].second);
+        Bind(context_, delaySpins_[i], &TSpinButton::DownClick, this, delaySlots[i].first);
+        Bind(context_, delaySpins_[i], &TSpinButton::UpClick, this, delaySlots[i].second);
     }
-    connect(spin5_, &TSpinButton::DownClick, this, &TAdjustTab::CSpinButton5DownClick);
-    connect(spin5_, &TSpinButton::UpClick, this, &TAdjustTab::CSpinButton5UpClick);
+    Bind(context_, spin5_, &TSpinButton::DownClick, this, &TAdjustTab::CSpinButton5DownClick);
+    Bind(context_, spin5_, &TSpinButton::UpClick, this, &TAdjustTab::CSpinButton5UpClick);
 
-    connect(SaveAdjust_, &QPushButton::clicked, this, &TAdjustTab::SaveAdjustClick);
-    connect(CanAdjust_, &QPushButton::clicked, this, &TAdjustTab::CanAdjustClick);
-    connect(CromaRY_, &QSlider::valueChanged, this, &TAdjustTab::CromaRYChange);
-    connect(CromaBY_, &QSlider::valueChanged, this, &TAdjustTab::CromaRYChange);
+    Bind(context_, SaveAdjust_, &QPushButton::clicked, this, &TAdjustTab::SaveAdjustClick);
+    Bind(context_, CanAdjust_, &QPushButton::clicked, this, &TAdjustTab::CanAdjustClick);
+    Bind(context_, CromaRY_, &QSlider::valueChanged, this, &TAdjustTab::CromaRYChange);
+    Bind(context_, CromaBY_, &QSlider::valueChanged, this, &TAdjustTab::CromaRYChange);
     const std::array<Slot, 4> hueSlots{&TAdjustTab::RYPChange, &TAdjustTab::BYPChange,
                                        &TAdjustTab::RYNChange, &TAdjustTab::BYNChange};
     for (std::size_t i = 0; i < hues_.size(); ++i)
-        connect(hues_[i].bar, &QSlider::valueChanged, this, hueSlots[i]);
-    connect(pre_32_, &QPushButton::clicked, this, &TAdjustTab::pre_32Click);
-    connect(pre_56_, &QPushButton::clicked, this, &TAdjustTab::pre_56Click);
-    connect(wb_sel_, &QCheckBox::toggled, this, &TAdjustTab::wb_selClick);
+        Bind(context_, hues_[i].bar, &QSlider::valueChanged, this, hueSlots[i]);
+    Bind(context_, pre_32_, &QPushButton::clicked, this, &TAdjustTab::pre_32Click);
+    Bind(context_, pre_56_, &QPushButton::clicked, this, &TAdjustTab::pre_56Click);
+    Bind(context_, wb_sel_, &QCheckBox::toggled, this, &TAdjustTab::wb_selClick);
 }
 
 // ---- replies ----------------------------------------------------------------
 
 void TAdjustTab::DecodeRead() {
+    const ILinkGate::DecodingScope decoding(context_);
     const cam::ReplyBuffer& r = context_.Reply();
     if (r[1] != cam::kAccepted || context_.LastClass() != cam::kReadClass) return;
     switch (r[2]) {
@@ -312,6 +313,7 @@ void TAdjustTab::DecodeRead() {
 }
 
 void TAdjustTab::UpdatePresetButtons() {
+    const ILinkGate::DecodingScope decoding(context_);
     const bool atw = wb_sel_->isChecked();
     pre_32_->setEnabled(atw);
     pre_56_->setEnabled(atw);

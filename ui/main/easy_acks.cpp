@@ -16,6 +16,7 @@
 #include <QSlider>
 
 void TEasyTab::Trans_end_easy() {
+    const ILinkGate::DecodingScope decoding(context_);
     const cam::ReplyBuffer r = context_.Reply();
     if (r[1] != cam::kAccepted) {
         ShowMessage(QStringLiteral(" Error "), QStringLiteral("ERR"), TButtons::AbortRetryIgnore,
@@ -28,7 +29,7 @@ void TEasyTab::Trans_end_easy() {
     const int sub = r[3];
     // A follow-up read goes out only while the link allows it.
     const auto followUp = [this](std::initializer_list<std::uint8_t> frame) {
-        if (context_.Trans_chk()) context_.FollowUp(frame);
+        if (context_.Trans_chk()) context_.Send(frame);
     };
 
     switch (r[2]) {

@@ -37,6 +37,7 @@ QString twoDigits(int value) {
 } // namespace
 
 void TEasyTab::DecodeRead() {
+    const ILinkGate::DecodingScope decoding(context_);
     const cam::ReplyBuffer r = context_.Reply();
     const int sub = r[3];
     switch (r[2]) {

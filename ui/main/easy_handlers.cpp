@@ -108,13 +108,13 @@ void TEasyTab::buildLevelControls() {
 
 void TEasyTab::connectHandlers() {
     auto click = [this](QPushButton* button, void (TEasyTab::*handler)()) {
-        connect(button, &QPushButton::clicked, this, handler);
+        Bind(context_, button, &QPushButton::clicked, this, handler);
     };
     auto radio = [this](TRadioGroup* group, void (TEasyTab::*handler)()) {
-        connect(group, &TRadioGroup::Click, this, handler);
+        Bind(context_, group, &TRadioGroup::Click, this, handler);
     };
     auto bar = [this](QSlider* slider, void (TEasyTab::*handler)()) {
-        connect(slider, &QSlider::valueChanged, this, handler);
+        Bind(context_, slider, &QSlider::valueChanged, this, handler);
     };
 
     radio(markGroup_, &TEasyTab::MarkClick);
@@ -122,8 +122,8 @@ void TEasyTab::connectHandlers() {
     click(markDown_, &TEasyTab::Mark_downClick);
     click(markLeft_, &TEasyTab::Mark_leftClick);
     click(markRight_, &TEasyTab::Mark_rightClick);
-    connect(hRev_, &QCheckBox::toggled, this, &TEasyTab::HRevClick);
-    connect(vRev_, &QCheckBox::toggled, this, &TEasyTab::VRevClick);
+    Bind(context_, hRev_, &QCheckBox::toggled, this, &TEasyTab::HRevClick);
+    Bind(context_, vRev_, &QCheckBox::toggled, this, &TEasyTab::VRevClick);
     click(revSet_, &TEasyTab::RevSetClick);
     radio(posiNega_, &TEasyTab::PosiNegaClick);
     radio(freeze_, &TEasyTab::FreezeClick);
@@ -132,7 +132,7 @@ void TEasyTab::connectHandlers() {
     radio(preset_, &TEasyTab::PresetClick);
     click(presetSet_, &TEasyTab::PresetSetClick);
     radio(sync_, &TEasyTab::SyncClick);
-    connect(phaseLevel_, &QLineEdit::textChanged, this, &TEasyTab::PhaseLevelChange);
+    Bind(context_, phaseLevel_, &QLineEdit::textChanged, this, &TEasyTab::PhaseLevelChange);
     radio(wbSelect_, &TEasyTab::wb_selectClick);
     click(awb_, &TEasyTab::AWBClick);
     radio(blc_, &TEasyTab::BLCClick);
@@ -141,8 +141,8 @@ void TEasyTab::connectHandlers() {
     radio(aes_, &TEasyTab::AESClick);
     // Drop-down lists act on the technician's choice only, never when the
     // program sets their index.
-    connect(aesFixBox_, &QComboBox::activated, this, &TEasyTab::AESFixBoxChange);
-    connect(ctitlepos_, &QComboBox::activated, this, &TEasyTab::CtitleposChange);
+    Bind(context_, aesFixBox_, &QComboBox::activated, this, &TEasyTab::AESFixBoxChange);
+    Bind(context_, ctitlepos_, &QComboBox::activated, this, &TEasyTab::CtitleposChange);
     click(setTitle_, &TEasyTab::SetTitleClick);
 
     connectLensHandlers();
@@ -162,7 +162,7 @@ void TEasyTab::connectHandlers() {
     bar(blcSensBar_, &TEasyTab::BLCSensBarChange);
     bar(phaseBar_, &TEasyTab::PhaseBarChange);
     for (auto* box : blcChecks_)
-        connect(box, &QCheckBox::toggled, this, &TEasyTab::BLCCheckClick);
+        Bind(context_, box, &QCheckBox::toggled, this, &TEasyTab::BLCCheckClick);
 }
 
 // ------------------------------------------------------------ level controls
@@ -427,7 +427,7 @@ void TEasyTab::sendTitleBlock(unsigned block) {
     tx[4] = static_cast<std::uint8_t>(block);
     cam::title_codes_to_payload(tx,
                                 cam::title_block_encode(cName_->text().toStdU32String(), block));
-    context_.FollowUpCommand(14); // the acknowledgement of block n sends block n + 1
+    context_.StxCommand(14); // the acknowledgement of block n sends block n + 1
 }
 
 // Block 0 goes now; each acknowledgement sends the next block, and the last

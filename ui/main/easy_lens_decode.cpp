@@ -59,7 +59,7 @@ void TEasyTab::lens_decode(int sub, LensLayout layout, LensPage page) {
         break;
     case 4: // lens adjustment of the Line tab: 0 running, 1 over
         if (r[4] == 0) {
-            if (context_.Trans_chk()) context_.FollowUp({0x21, 0x46});
+            if (context_.Trans_chk()) context_.Send({0x21, 0x46});
         } else if (r[4] == 1 && lensAdjustment_) {
             lensAdjustment_->LensAdjustmentOver();
         }
@@ -183,14 +183,14 @@ void TEasyTab::digitalZoomAcknowledged(LensPage page) {
 }
 
 void TEasyTab::lensRead(std::uint8_t sub) {
-    if (context_.Trans_chk()) context_.FollowUp({cam::kReadClass, 0x45, sub});
+    if (context_.Trans_chk()) context_.Send({cam::kReadClass, 0x45, sub});
 }
 
 // A stored position was recalled. While PosLoad waits for it (it is disabled
 // only while a move is followed) the zoom is read at once, the link's state
 // notwithstanding, and the polls follow the move from there.
 void TEasyTab::positionRecalled() {
-    if (!EnabledFlag(posLoad_)) context_.FollowUp({cam::kReadClass, 0x45, 0x00});
+    if (!EnabledFlag(posLoad_)) context_.Send({cam::kReadClass, 0x45, 0x00});
 }
 
 bool TEasyTab::pushSwUsable() const {

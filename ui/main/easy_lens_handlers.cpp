@@ -66,14 +66,14 @@ void TEasyTab::buildLensLevelControls() {
 void TEasyTab::connectLensHandlers() {
     const auto spin = [this](TSpinButton* button, void (TEasyTab::*up)(),
                              void (TEasyTab::*down)()) {
-        connect(button, &TSpinButton::UpClick, this, up);
-        connect(button, &TSpinButton::DownClick, this, down);
+        Bind(context_, button, &TSpinButton::UpClick, this, up);
+        Bind(context_, button, &TSpinButton::DownClick, this, down);
     };
     const auto bar = [this](QSlider* slider, void (TEasyTab::*handler)()) {
-        connect(slider, &QSlider::valueChanged, this, handler);
+        Bind(context_, slider, &QSlider::valueChanged, this, handler);
     };
-    connect(zoomStep_, &QLineEdit::textChanged, this, &TEasyTab::ZoomStepChange);
-    connect(focusStep_, &QLineEdit::textChanged, this, &TEasyTab::FocusStepChange);
+    Bind(context_, zoomStep_, &QLineEdit::textChanged, this, &TEasyTab::ZoomStepChange);
+    Bind(context_, focusStep_, &QLineEdit::textChanged, this, &TEasyTab::FocusStepChange);
     spin(zoomSpin_, &TEasyTab::ZoomSpinButtonUpClick, &TEasyTab::ZoomSpinButtonDownClick);
     spin(focusSpin_, &TEasyTab::FocusSpinButtonUpClick, &TEasyTab::FocusSpinButtonDownClick);
     spin(positionSpin_, &TEasyTab::PositionSpinButtonUpClick,
@@ -83,14 +83,14 @@ void TEasyTab::connectLensHandlers() {
     bar(focusStepBar_, &TEasyTab::FocusStepBarChange);
     bar(zoomSpeedBar_, &TEasyTab::ZoomSpeedBarChange);
     bar(focusSpeedBar_, &TEasyTab::FocusSpeedBarChange);
-    connect(autoFocus_, &QCheckBox::toggled, this, &TEasyTab::AutoFocusClick);
-    connect(onePushAF_, &QPushButton::clicked, this, &TEasyTab::OnePushAFClick);
-    connect(getZoomCurrent_, &QPushButton::clicked, this, &TEasyTab::GetZoomCurrentClick);
-    connect(digitalZoom_, &TRadioGroup::Click, this, &TEasyTab::DigitalZoomClick);
-    connect(posLoad_, &QPushButton::clicked, this, &TEasyTab::PosLoadClick);
-    connect(posSave_, &QPushButton::clicked, this, &TEasyTab::PosSaveClick);
-    connect(pushSW_, &TRadioGroup::Click, this, &TEasyTab::PushSWClick);
-    connect(alarmNo_, &QLineEdit::textChanged, this, &TEasyTab::AlarmNoChange);
+    Bind(context_, autoFocus_, &QCheckBox::toggled, this, &TEasyTab::AutoFocusClick);
+    Bind(context_, onePushAF_, &QPushButton::clicked, this, &TEasyTab::OnePushAFClick);
+    Bind(context_, getZoomCurrent_, &QPushButton::clicked, this, &TEasyTab::GetZoomCurrentClick);
+    Bind(context_, digitalZoom_, &TRadioGroup::Click, this, &TEasyTab::DigitalZoomClick);
+    Bind(context_, posLoad_, &QPushButton::clicked, this, &TEasyTab::PosLoadClick);
+    Bind(context_, posSave_, &QPushButton::clicked, this, &TEasyTab::PosSaveClick);
+    Bind(context_, pushSW_, &TRadioGroup::Click, this, &TEasyTab::PushSWClick);
+    Bind(context_, alarmNo_, &QLineEdit::textChanged, this, &TEasyTab::AlarmNoChange);
 }
 
 // ------------------------------------------------------------ level controls

@@ -83,22 +83,24 @@ void TLineTab::buildControls() {
     biasSpin_->setEnabled(false);
     irisAdjustExit_->setEnabled(false);
 
-    connect(irisAdjustSet_, &QPushButton::clicked, this, &TLineTab::IRISAdjustSetClick);
-    connect(irisAdjustExit_, &QPushButton::clicked, this, &TLineTab::IRISAdjustExitClick);
-    connect(adjustGo_, &QPushButton::clicked, this, &TLineTab::AdjustGoClick);
-    connect(biasNum_, &QLineEdit::textChanged, this, &TLineTab::BiasNumChange);
-    connect(biasSpin_, &TSpinButton::UpClick, this, &TLineTab::BiasSpinButtonUpClick);
-    connect(biasSpin_, &TSpinButton::DownClick, this, &TLineTab::BiasSpinButtonDownClick);
+    Bind(context_, irisAdjustSet_, &QPushButton::clicked, this, &TLineTab::IRISAdjustSetClick);
+    Bind(context_, irisAdjustExit_, &QPushButton::clicked, this, &TLineTab::IRISAdjustExitClick);
+    Bind(context_, adjustGo_, &QPushButton::clicked, this, &TLineTab::AdjustGoClick);
+    Bind(context_, biasNum_, &QLineEdit::textChanged, this, &TLineTab::BiasNumChange);
+    Bind(context_, biasSpin_, &TSpinButton::UpClick, this, &TLineTab::BiasSpinButtonUpClick);
+    Bind(context_, biasSpin_, &TSpinButton::DownClick, this, &TLineTab::BiasSpinButtonDownClick);
 }
 
 // ------------------------------------------------------------------ replies
 
 void TLineTab::DecodeRead() {
+    const ILinkGate::DecodingScope decoding(context_);
     const cam::ReplyBuffer& r = context_.Reply();
     if (r[2] == 0x53) biasNum_->setText(QString::asprintf("%02X", r[3]));
 }
 
 void TLineTab::Trans_end_line() {
+    const ILinkGate::DecodingScope decoding(context_);
     const cam::ReplyBuffer r = context_.Reply();
     if (r[1] != cam::kAccepted || context_.LastClass() != cam::kWriteClass) return;
     switch (r[2]) {
@@ -106,7 +108,7 @@ void TLineTab::Trans_end_line() {
         if (easy_) easy_->lens_decode(r[3], TEasyTab::LensLayout::Reply, TEasyTab::LensPage::Line);
         break;
     case 0x46: // the progress query was answered: ask for the state again
-        if (context_.Trans_chk()) context_.FollowUp({0x21, 0x45, 0x04, 0x01});
+        if (context_.Trans_chk()) context_.Send({0x21, 0x45, 0x04, 0x01});
         break;
     case 0x48:
         if (r[3] != 3) break;

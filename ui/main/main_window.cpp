@@ -269,14 +269,10 @@ void TF38R5::showError(const std::exception& e) {
     ShowMessage(QString::fromUtf8(e.what()), QStringLiteral("38R5"), TButtons::Ok, this);
 }
 
-int TF38R5::StxCommand(int count) {
-    if (decoding_) return 0; // a decoded value is not sent back
-    return FollowUpCommand(count);
-}
-
-int TF38R5::FollowUpCommand(int count) {
-    guarded([&] { link_.StxCommand(count); });
-    return 0;
+bool TF38R5::Transmit(int count, std::uint32_t tag, const void* source) {
+    bool accepted = false;
+    guarded([&] { accepted = link_.Submit(count, tag, source); });
+    return accepted;
 }
 
 void TF38R5::shutDown() {
@@ -313,7 +309,7 @@ void TF38R5::closeEvent(QCloseEvent* event) {
 
 void TF38R5::Reset1Click() {
     if (!Trans_chk()) return;
-    FollowUp({cam::kResetClass}); // also the last step of a batch copy
+    Send({cam::kResetClass}); // also the last step of a batch copy
 }
 
 void TF38R5::ShowParameterWindow() {
@@ -332,6 +328,10 @@ void TF38R5::ShowCopyPage() {
 
 void TF38R5::SetCopyProgressMax() {
     copy_->SetCopyProgressMax();
+}
+
+void TF38R5::ExchangeAbandoned(std::uint32_t tag) {
+    trans_.Abandoned(tag);
 }
 
 void TF38R5::ResetAcknowledged() {
@@ -406,11 +406,7 @@ void TF38R5::Comm1CommReceive(int size) {
 // ----------------------------------------------------------- reply dispatch
 
 void TF38R5::Trans_end() {
-    struct Decoding {
-        bool& flag;
-        explicit Decoding(bool& f) : flag(f) { flag = true; }
-        ~Decoding() { flag = false; }
-    } decoding(decoding_);
+    const DecodingScope decoding(*this);
     Trans_end_common();
     switch (pages_->currentIndex()) {
     case 0:

@@ -61,10 +61,8 @@ class TF38R5 : public QMainWindow,
     bool Trans_chk() const override { return trans_.Trans_chk(); }
     bool SequenceRunning() const override { return trans_.SequenceStep() != 0; }
     cam::TxFrame& Tx() override { return link_.Tx(); }
-    int StxCommand(int count) override;
-    int FollowUpCommand(int count) override;
-    bool Decoding() const override { return decoding_; }
     const cam::TxFrame& Answered() const override { return link_.Answered(); }
+    std::uint32_t AnsweredTag() const override { return link_.AnsweredTag(); }
     const cam::ReplyBuffer& Reply() const override { return link_.Reply(); }
     std::int32_t& Data(int index) override { return data_.at(static_cast<std::size_t>(index)); }
     void ApplyRegister(int address, std::uint16_t value) override;
@@ -124,6 +122,9 @@ class TF38R5 : public QMainWindow,
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+  protected:
+    bool Transmit(int count, std::uint32_t tag, const void* source) override;
+
   private:
     void buildFrame();
     void buildMenu();
@@ -147,6 +148,7 @@ class TF38R5 : public QMainWindow,
     void Connected() override;
     void ReplyReceived() override;
     void ResetAcknowledged() override;
+    void ExchangeAbandoned(std::uint32_t tag) override;
     void GiveUp() override;
     void SerialError(const std::string& message) override;
     void ShowConnection(const std::string& text, const std::string& detail) override;
@@ -170,7 +172,6 @@ class TF38R5 : public QMainWindow,
     bool busyPointer_ = false;
     bool shutDown_ = false;
     int titleDoubleClicks_ = 0;
-    bool decoding_ = false; // Trans_end is handing a reply to the decoders
     int accessAttempts_ = 0;
 
     QTimer* sendTimer_ = nullptr;

@@ -82,6 +82,7 @@ void TDebugTab::ClearWriteEchoFlags() {
 // ---- replies ------------------------------------------------------------------
 
 void TDebugTab::Debug_tend() {
+    const ILinkGate::DecodingScope decoding(context_);
     const cam::ReplyBuffer& r = context_.Reply();
     if (r[1] != cam::kAccepted) {
         // A refused read ends a running dump or sample reading.
@@ -282,7 +283,7 @@ void TDebugTab::startDump(int address) {
 
 void TDebugTab::readRam(int address) {
     ramAddress_ = address & 0xFFFF;
-    context_.FollowUp({kR, kRam, hi(ramAddress_), lo(ramAddress_), 0x01});
+    context_.Send({kR, kRam, hi(ramAddress_), lo(ramAddress_), 0x01});
 }
 
 void TDebugTab::ramReply(std::uint8_t first, std::uint8_t second) {
@@ -336,7 +337,7 @@ void TDebugTab::sampClick() {
 
 void TDebugTab::readSample(int index) {
     sampleIndex_ = index;
-    context_.FollowUp({kR, kAreaSample, lo(index)});
+    context_.Send({kR, kAreaSample, lo(index)});
 }
 
 void TDebugTab::sampleReply(std::uint16_t word) {

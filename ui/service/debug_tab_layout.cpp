@@ -2,6 +2,7 @@
 // command and OSD groups on the left, the RAM group with its dump on the right.
 
 #include "ui/service/debug_tab.h"
+#include "ui/common/tab_context.h"
 #include "ui/service/register_rows.h"
 #include "ui/widgets/hex_field.h"
 #include "ui/widgets/spin_button.h"
@@ -244,23 +245,23 @@ QWidget* TDebugTab::buildOsdBox() {
 }
 
 void TDebugTab::connectHandlers() {
-    connect(DspAdr_, &QComboBox::activated, this, &TDebugTab::DspAdrChange);
-    connect(DspData_, &QLineEdit::textChanged, this, &TDebugTab::DspDataChange);
-    connect(DspRadix_, &QLineEdit::textChanged, this, &TDebugTab::DspRadixChange);
-    connect(DspDatSpin_, &TSpinButton::UpClick, this, &TDebugTab::DspDatSpinUpClick);
-    connect(DspDatSpin_, &TSpinButton::DownClick, this, &TDebugTab::DspDatSpinDownClick);
-    connect(eepadr_, &QLineEdit::textChanged, this, &TDebugTab::eepadrChange);
-    connect(Eepdata_, &QLineEdit::textChanged, this, &TDebugTab::EepdataChange);
-    connect(CSpinButton6_, &TSpinButton::UpClick, this, &TDebugTab::CSpinButton6UpClick);
-    connect(CSpinButton6_, &TSpinButton::DownClick, this, &TDebugTab::CSpinButton6DownClick);
-    connect(CSpinButton7_, &TSpinButton::UpClick, this, &TDebugTab::CSpinButton7UpClick);
-    connect(CSpinButton7_, &TSpinButton::DownClick, this, &TDebugTab::CSpinButton7DownClick);
-    connect(ramAdr_, &QLineEdit::textChanged, this, &TDebugTab::ramAdrChange);
-    connect(RamCount_, &QLineEdit::textChanged, this, &TDebugTab::RamCountChange);
-    connect(samp_, &QPushButton::clicked, this, &TDebugTab::sampClick);
-    connect(btn_ram_w_, &QPushButton::clicked, this, &TDebugTab::btn_ram_wClick);
-    connect(RamSend_, &QPushButton::clicked, this, &TDebugTab::RamSendClick);
-    connect(sw_save_, &QPushButton::clicked, this, &TDebugTab::sw_saveClick);
-    connect(PresetSave_, &QPushButton::clicked, this, &TDebugTab::PresetSaveClick);
-    connect(osdt_, &QLineEdit::textChanged, this, &TDebugTab::osdtChange);
+    Bind(context_, DspAdr_, &QComboBox::activated, this, &TDebugTab::DspAdrChange);
+    Bind(context_, DspData_, &QLineEdit::textChanged, this, &TDebugTab::DspDataChange);
+    Bind(context_, DspRadix_, &QLineEdit::textChanged, this, &TDebugTab::DspRadixChange);
+    Bind(context_, DspDatSpin_, &TSpinButton::UpClick, this, &TDebugTab::DspDatSpinUpClick);
+    Bind(context_, DspDatSpin_, &TSpinButton::DownClick, this, &TDebugTab::DspDatSpinDownClick);
+    Bind(context_, eepadr_, &QLineEdit::textChanged, this, &TDebugTab::eepadrChange);
+    Bind(context_, Eepdata_, &QLineEdit::textChanged, this, &TDebugTab::EepdataChange);
+    Bind(context_, CSpinButton6_, &TSpinButton::UpClick, this, &TDebugTab::CSpinButton6UpClick);
+    Bind(context_, CSpinButton6_, &TSpinButton::DownClick, this, &TDebugTab::CSpinButton6DownClick);
+    Bind(context_, CSpinButton7_, &TSpinButton::UpClick, this, &TDebugTab::CSpinButton7UpClick);
+    Bind(context_, CSpinButton7_, &TSpinButton::DownClick, this, &TDebugTab::CSpinButton7DownClick);
+    Bind(context_, ramAdr_, &QLineEdit::textChanged, this, &TDebugTab::ramAdrChange);
+    Bind(context_, RamCount_, &QLineEdit::textChanged, this, &TDebugTab::RamCountChange);
+    Bind(context_, samp_, &QPushButton::clicked, this, &TDebugTab::sampClick);
+    Bind(context_, btn_ram_w_, &QPushButton::clicked, this, &TDebugTab::btn_ram_wClick);
+    Bind(context_, RamSend_, &QPushButton::clicked, this, &TDebugTab::RamSendClick);
+    Bind(context_, sw_save_, &QPushButton::clicked, this, &TDebugTab::sw_saveClick);
+    Bind(context_, PresetSave_, &QPushButton::clicked, this, &TDebugTab::PresetSaveClick);
+    Bind(context_, osdt_, &QLineEdit::textChanged, this, &TDebugTab::osdtChange);
 }

@@ -11,7 +11,7 @@ TLevelControl::TLevelControl(QObject* owner, const QString& timerName, int inter
 }
 
 void TLevelControl::change() {
-    if (context_.Decoding()) return; // the camera reported this value: nothing to send
+    if (context_.EchoWrite()) return; // the camera reported this value: nothing to send
     if (arm_ == Arm::NoLoad && context_.SequenceRunning()) return;
     if (mayArm_ && !mayArm_()) return;
     if (!timer_->isActive()) timer_->start();
@@ -21,5 +21,6 @@ void TLevelControl::tick() {
     if (!timer_->isActive()) return; // only an armed timer ticks
     if (wait_ == Wait::TransChk && !context_.Trans_chk()) return;
     timer_->stop();
+    const ILinkGate::LevelSend identity(context_, this);
     send_();
 }
