@@ -27,12 +27,7 @@ class TTabContext : public ILinkGate {
     // The same, and returns the tag that comes back with the answer to this
     // frame (AnsweredTag), or 0 when nothing was sent. A procedure of several
     // steps moves on only when Answers() its own tag.
-    std::uint32_t RequestCommand(int count) {
-        if (EchoWrite()) return 0;
-        const std::uint32_t tag = nextTag_++;
-        if (nextTag_ == 0) nextTag_ = kFirstTag;
-        return Transmit(count, tag, LevelSource()) ? tag : 0;
-    }
+    std::uint32_t RequestCommand(int count);
     // The command frame that the reply being handled answers.
     virtual const cam::TxFrame& Answered() const = 0;
     // The tag its frame was sent with.

@@ -42,12 +42,8 @@ class ILinkGate {
     // One run of a control's handler: an echo when a decoder caused it.
     class HandlerRun {
       public:
-        explicit HandlerRun(ILinkGate& gate) : gate_(gate), echo_(gate.Decoding()) {
-            if (echo_) ++gate_.echo_;
-        }
-        ~HandlerRun() {
-            if (echo_) --gate_.echo_;
-        }
+        explicit HandlerRun(ILinkGate& gate);
+        ~HandlerRun();
         HandlerRun(const HandlerRun&) = delete;
         HandlerRun& operator=(const HandlerRun&) = delete;
 
