@@ -124,6 +124,10 @@ bool TLink::Submit(int count, std::uint32_t tag, const void* source) {
     return true;
 }
 
+bool TLink::HoldFull() const {
+    return held_.size() >= kMaxHeld;
+}
+
 bool TLink::hold(const Held& held) {
     // Only the same source (one debounced control, the load) replaces its
     // own older frame; every other frame keeps its place and content.

@@ -116,7 +116,7 @@ class TLink {
     std::uint32_t AnsweredTag() const { return sentTag_; }
     bool InFlight() const { return inFlight_; }
     std::size_t HeldFrames() const { return held_.size(); }
-    bool HoldFull() const { return held_.size() >= kMaxHeld; }
+    bool HoldFull() const;
     // The frame in flight may be dropped for a new one: a 0x46 step, which
     // waits without limit, or a frame re-sent after its exchange was given up.
     bool Abandonable() const { return inFlight_ && abandonable_; }

@@ -10,48 +10,50 @@ dir=${1:-build}
 export QT_QPA_PLATFORM=offscreen
 targets=(test_link test_ui test_transactions)
 
-# file | perl substitution | what the change breaks
+# file | test programs that must notice | perl substitution | what the change breaks
 mutants=(
-  "ui/widgets/link_gate.cpp|s/if \(echo_\) \+\+gate_\.echo_;/(void)gate_;/|a decoder's write runs its handler unmarked: echoes go out"
-  "ui/common/tab_context.cpp|s/if \(EchoWrite\(\)\) return 0;/if (Decoding()) return 0;/|everything sent while a reply is decoded is dropped (follow-ups lost)"
-  "link/link.cpp|s/if \(waiting\.source == held\.source\)/if (waiting.frame[1] == held.frame[1] \&\& waiting.frame[2] == held.frame[2] \&\& waiting.frame[3] == held.frame[3])/|a held frame is replaced by any frame sharing bytes 1-3"
-  "transactions/transactions.cpp|s/stepTag\(\), this\);/stepTag(), nullptr);/|a restarted load does not replace its older held step"
-  "transactions/transactions.h|s/link_\.AnsweredTag\(\) == stepTag\(\)/true/|a load moves on on any reply"
-  "transactions/transactions.cpp|s/if \(step_ != 0 && tag == stepTag\(\)\) Stop\(true\);/(void)tag;/|a load whose step was given up never ends"
-  "transactions/transactions.h|s/ && !link_\.HoldFull\(\)//|handlers send past the held-frame bound"
-  "link/link.cpp|s/abandonable_ = true;\n    return false;/abandonable_ = false;\n    return false;/|the give-up leaves the exchange open"
-  "link/link.cpp|s/abandonable_ = !held\.bulk && held\.frame\[2\] == kWaitsWithoutLimit;/abandonable_ = false;/|an unanswered 0x46 holds every later frame"
-  "link/link.cpp|s/if \(inFlight_\) \{\n            SendSeq\(NAK\);/if (true) {\n            SendSeq(NAK);/|a bad frame while idle opens an exchange"
-  "link/link.cpp|s/    receiver_\.Reset\(\);\n    mode_ = Idle;\n    inFlight_ = true;/    receiver_.Reset();\n    inFlight_ = true;/|a re-sent command's ACK counts as its reply"
-  "link/receiver.h|s/return buffer_; \}/return frame_; }/|bytes that failed the CRC reach the decoders"
-  "link/link.cpp|s/for \(std::uint32_t n = port_\.Waiting\(\); n > 0;/for (std::uint32_t n = 0; n > 0;/|a stale ACK at connection is taken for the first step's"
+  "ui/widgets/link_gate.cpp|test_ui|s/if \(echo_\) \+\+gate_\.echo_;/(void)gate_;/|a decoder's write runs its handler unmarked: echoes go out"
+  "ui/common/tab_context.cpp|test_ui|s/if \(EchoWrite\(\)\) return 0;/if (Decoding()) return 0;/|everything sent while a reply is decoded is dropped (follow-ups lost)"
+  "link/link.cpp|test_link|s/if \(waiting\.source == held\.source\)/if (waiting.frame[1] == held.frame[1] && waiting.frame[2] == held.frame[2] && waiting.frame[3] == held.frame[3])/|a held frame is replaced by any frame sharing bytes 1-3"
+  "transactions/transactions.cpp|test_ui|s/stepTag\(\), this\);/stepTag(), nullptr);/|a restarted load does not replace its older held step"
+  "transactions/transactions.cpp|test_transactions test_ui|s/link_\.AnsweredTag\(\) == stepTag\(\)/true/|a load moves on on any reply"
+  "transactions/transactions.cpp|test_ui|s/if \(step_ != 0 && tag == stepTag\(\)\) Stop\(true\);/(void)tag;/|a load whose step was given up never ends"
+  "link/link.cpp|test_link|s/return held_\.size\(\) >= kMaxHeld;/return false;/|handlers send past the held-frame bound"
+  "link/link.cpp|test_ui|s/abandonable_ = true;\n    return false;/abandonable_ = false;\n    return false;/|the give-up leaves the exchange open"
+  "link/link.cpp|test_ui|s/abandonable_ = !held\.bulk && held\.frame\[2\] == kWaitsWithoutLimit;/abandonable_ = false;/|an unanswered 0x46 holds every later frame"
+  "link/link.cpp|test_ui|s/if \(inFlight_\) \{\n            SendSeq\(NAK\);/if (true) {\n            SendSeq(NAK);/|a bad frame while idle opens an exchange"
+  "link/link.cpp|test_ui|s/    receiver_\.Reset\(\);\n    mode_ = Idle;\n    inFlight_ = true;/    receiver_.Reset();\n    inFlight_ = true;/|a re-sent command's ACK counts as its reply"
+  "link/receiver.cpp|test_link|s/std::copy_n\(frame_\.begin\(\), length_, buffer_\.begin\(\)\);//; s/frame_\[/buffer_[/g; s/frame_\.data/buffer_.data/g|bytes that failed the CRC reach the decoders"
+  "link/link.cpp|test_ui|s/for \(std::uint32_t n = port_\.Waiting\(\); n > 0;/for (std::uint32_t n = 0; n > 0;/|a stale ACK at connection is taken for the first step's"
 )
 
-build() { cmake --build "$dir" -j2 --target "${targets[@]}" >/dev/null 2>&1; }
+# build TARGET... / tests_pass TARGET...
+build() { cmake --build "$dir" -j2 --target "$@" >/dev/null 2>&1; }
 tests_pass() {
   local t
-  for t in "${targets[@]}"; do
+  for t in "$@"; do
     "$dir/tests/$t" --gtest_brief=1 >/dev/null 2>&1 || return 1
   done
   return 0
 }
 
-build || { echo "mutants: the unchanged tree does not build" >&2; exit 2; }
-tests_pass || { echo "mutants: the unchanged tree fails its tests" >&2; exit 2; }
+build "${targets[@]}" || { echo "mutants: the unchanged tree does not build" >&2; exit 2; }
+tests_pass "${targets[@]}" || { echo "mutants: the unchanged tree fails its tests" >&2; exit 2; }
 
 survivors=0
 backup=$(mktemp)
 for entry in "${mutants[@]}"; do
-  IFS='|' read -r file change what <<<"$entry"
+  IFS='|' read -r file programs change what <<<"$entry"
+  read -ra these <<<"$programs"
   cp -p "$file" "$backup"
   perl -0pi -e "$change" "$file"
   if cmp -s "$file" "$backup"; then
     echo "mutants: NOT APPLIED ($file): $what"
     survivors=$((survivors + 1))
-  elif ! build; then
+  elif ! build "${these[@]}"; then
     echo "mutants: does not build ($file): $what"
     survivors=$((survivors + 1))
-  elif tests_pass; then
+  elif tests_pass "${these[@]}"; then
     echo "mutants: SURVIVED ($file): $what"
     survivors=$((survivors + 1))
   else
@@ -61,6 +63,6 @@ for entry in "${mutants[@]}"; do
   touch "$file"
 done
 rm -f "$backup"
-build
+build "${targets[@]}"
 echo "mutants: ${#mutants[@]} changes, $survivors not caught"
 [ "$survivors" -eq 0 ]

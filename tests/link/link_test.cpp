@@ -349,6 +349,24 @@ TEST_F(LinkFixture, FramesSentWhileAReplyIsAwaitedWaitTheirTurn) {
     EXPECT_EQ(host.replies, 5);
 }
 
+// A camera that answers the NAK with a bare ACK: the ACK stands for the
+// reply, and what the decoders read is the last frame that passed its check.
+TEST_F(LinkFixture, AFrameThatFailedItsCheckNeverReachesTheReplyBuffer) {
+    connect();
+    send({0x31, 0x0A, 0x01});
+    answer();
+    const ReplyBuffer good = link.Reply();
+    send({0x31, 0x0A, 0x40});
+    Bytes bad = reply({0xA0, 0x0A, 0x40, 0x12, 0x34});
+    bad.back() ^= 0xFF;
+    port.Receive({ACK});
+    port.Receive(bad);
+    port.Receive({ACK});
+    port.Deliver();
+    EXPECT_EQ(host.replies, 2);
+    EXPECT_EQ(link.Reply(), good);
+}
+
 // Handlers stop at the soft bound (HoldFull makes Trans_chk false); past the
 // hard bound the newest frame is refused and the technician is told.
 TEST_F(LinkFixture, HeldFramesAreBounded) {

@@ -110,9 +110,9 @@ const std::vector<Case> kCases = {
          f[18] ^= 0xFF;
          b.port->Receive(Bytes(f.begin(), f.end()));
          b.port->Deliver();
-         tick(b, 45);
-         b.window->SW_push(4);
+         b.window->SW_push(4); // at once: no exchange was opened
          b.port->Deliver();
+         tick(b, 45);
      },
      [](Bench& b) {
          EXPECT_EQ(framesOf(b, {0x21, 0x32, 0x04}), 1);
@@ -178,6 +178,9 @@ const std::vector<Case> kCases = {
      [](Bench& b) {
          EXPECT_TRUE(MessageLog::shown().isEmpty());
          EXPECT_EQ(easyLoads(b), 2);
+         // The connection's load, the first Load's step in flight, and the
+         // last Load's step that replaced the seven before it while they waited.
+         EXPECT_EQ(framesOf(b, {0x31, 0x60, 0x00}), 3);
          EXPECT_TRUE(b.find<QWidget>("Panel4")->isEnabled());
      }},
     // Handlers stop asking once the held frames reach their bound: nothing is
