@@ -48,8 +48,10 @@ TEST(DebugText, RawCommandText) {
         {u" , ", E::Empty, {}},
         {u"SendBuffer", E::NotHex, {0}},
         {u"31 0G", E::NotHex, {4}},
-        {u"31\u30000A", E::NotHex, {2}},   // an ideographic blank
-        {u"\uFF13\uFF11", E::NotHex, {0}}, // full-width digits
+        // What a Japanese input method types: full-width blank, ideographic
+        // comma, full-width digits and letters.
+        {u"31\u30000A\u3001\uFF10\uFF11\uFF0C\uFF41\uFF42", E::None, {0x31, 0x0A, 0x01, 0xAB}},
+        {u"31 \u00E9", E::NotHex, {3}},
     };
     for (const Case& c : cases) {
         const std::string name(c.text.begin(), c.text.end());

@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QSlider>
@@ -239,8 +240,8 @@ TEST(LensArrows, StopAtASignedMinimum) {
               QString::asprintf("%04X", static_cast<unsigned>(minimum + 1) & 0xFFFFu));
 }
 
-// Typed hexadecimal shows in upper case in every hexadecimal field, and the
-// field's handler runs once for it.
+// Typed or pasted hexadecimal shows in upper case in every hexadecimal
+// field, and the field's handler runs once for it.
 TEST(HexFields, TypedDigitsShowInUpperCase) {
     Bench b;
     b.show(Debug);
@@ -257,6 +258,10 @@ TEST(HexFields, TypedDigitsShowInUpperCase) {
             QApplication::sendEvent(field, &key);
         }
         EXPECT_EQ(field->text(), QStringLiteral("ABCD").left(field->maxLength()));
+        field->clear();
+        QApplication::clipboard()->setText(QStringLiteral("fedc").left(field->maxLength()));
+        field->paste();
+        EXPECT_EQ(field->text(), QStringLiteral("FEDC").left(field->maxLength()));
     }
 }
 

@@ -57,6 +57,9 @@ TEST(TrafficWireUp, MenuOpensTheInspectorAndTogglesTheJournal) {
     EXPECT_NE(text.find("\tPC>CAM\tcommand\tEasy status block 9\tCRC ok"), std::string::npos);
     EXPECT_NE(text.find("\tCAM>PC\treply\tEEPROM word 0x0151 = "), std::string::npos);
     EXPECT_NE(text.find("\tmarker\tjournal closed"), std::string::npos);
+    // The window's first marker comes before the traffic is handed to it.
+    EXPECT_NE(text.find("\tmarker\tComm. Connecting: Connecting to COM1 (/dev/fake1)"),
+              std::string::npos);
     EXPECT_NE(text.find("\tmarker\tCOM1 (/dev/fake1) closed"),
               std::string::npos); // reopened, then the end
 }

@@ -539,6 +539,10 @@ void TF38R5::SerialError(const std::string& message) {
 void TF38R5::SetTraffic(cam::TTrafficAssembler* traffic, cam::TJournal* journal) {
     traffic_ = traffic;
     journal_ = journal;
+    if (traffic_)
+        for (const auto& [text, timeUs] : earlyMarks_)
+            traffic_->Marker(text, timeUs);
+    earlyMarks_.clear();
     // Made at once and kept hidden, so that it holds the traffic from the
     // start (bounded) when the technician first opens it.
     if (traffic_ && !trafficWindow_) trafficWindow_ = new TTrafficWindow(*traffic_, this);
@@ -556,7 +560,10 @@ void TF38R5::SetTraffic(cam::TTrafficAssembler* traffic, cam::TJournal* journal)
 }
 
 void TF38R5::mark(const std::string& text) {
-    if (traffic_) traffic_->Marker(text);
+    if (traffic_)
+        traffic_->Marker(text);
+    else
+        earlyMarks_.emplace_back(text, cam::TrafficNowUs());
 }
 
 void TF38R5::showJournalState() {

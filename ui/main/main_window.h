@@ -13,6 +13,9 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 class QAction;
 class QFrame;
@@ -199,4 +202,6 @@ class TF38R5 : public QMainWindow,
     TTrafficWindow* trafficWindow_ = nullptr;
     QAction* journalAction_ = nullptr;
     std::string lastConnection_;
+    // Markers of the start, made before the traffic was handed over.
+    std::vector<std::pair<std::string, std::int64_t>> earlyMarks_;
 };

@@ -5,6 +5,14 @@
 namespace cam {
 
 namespace {
+// A Japanese input method types full-width forms: its digits, letters and
+// punctuation are read as their ASCII twins, its blank and the ideographic
+// comma and full stop as blanks.
+char16_t narrow(char16_t c) {
+    if (c >= 0xFF01 && c <= 0xFF5E) return static_cast<char16_t>(c - 0xFEE0);
+    if (c == 0x3000 || c == 0x3001 || c == 0x3002) return u' ';
+    return c;
+}
 // Anything that is neither a letter nor a digit separates bytes ("31-0A-01",
 // "31:0A:01", "31 0A 01"); a letter that is no hexadecimal digit is refused.
 bool separator(char16_t c) {
@@ -28,7 +36,7 @@ RawCommand parse_raw_command(std::u16string_view text) {
         out.bytes[static_cast<std::size_t>(out.count++)] = static_cast<std::uint8_t>(value);
     };
     for (std::size_t i = 0; i < text.size() && out.error == RawCommand::Error::None; ++i) {
-        const char16_t c = text[i];
+        const char16_t c = narrow(text[i]);
         const int d = digit(c);
         if (d >= 0) {
             if (pending < 0) {

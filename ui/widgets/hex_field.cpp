@@ -2,12 +2,27 @@
 
 #include "link/hex.h"
 
-#include <QKeyEvent>
+#include <QValidator>
+
+namespace {
+// Whatever the technician types or pastes goes in as upper case, so the
+// field's handler sees the text once, as the field shows it. Nothing is
+// refused here: the handlers say what is wrong with a text.
+class TUpperCase : public QValidator {
+  public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override {
+        input = input.toUpper();
+        return Acceptable;
+    }
+};
+} // namespace
 
 THexField::THexField(const QString& objectName, int maxLength, QWidget* parent)
     : QLineEdit(parent) {
     setObjectName(objectName);
     setMaxLength(maxLength);
+    setValidator(new TUpperCase(this));
     connect(this, &QLineEdit::textChanged, this, [this] {
         if (full()) emit Completed();
     });
@@ -20,17 +35,4 @@ int THexField::value() const {
 void THexField::setValue(unsigned value) {
     const int digits = maxLength();
     setText(QStringLiteral("%1").arg(value, digits, 16, QLatin1Char('0')).right(digits).toUpper());
-}
-
-void THexField::keyPressEvent(QKeyEvent* event) {
-    // Typed letters go in as upper case, so the field's handler sees the text
-    // once, as the field shows it.
-    const QString upper = event->text().toUpper();
-    if (upper == event->text()) {
-        QLineEdit::keyPressEvent(event);
-        return;
-    }
-    QKeyEvent typed(event->type(), event->key(), event->modifiers(), upper, event->isAutoRepeat(),
-                    static_cast<ushort>(event->count()));
-    QLineEdit::keyPressEvent(&typed);
 }

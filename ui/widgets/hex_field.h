@@ -16,9 +16,6 @@ class THexField : public QLineEdit {
     // Shows the value as upper-case digits filling the field.
     void setValue(unsigned value);
 
-  protected:
-    void keyPressEvent(QKeyEvent* event) override;
-
   signals:
     // Emitted on every change of text whose new text fills the field.
     void Completed();
