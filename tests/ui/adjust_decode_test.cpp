@@ -77,11 +77,12 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeCase{"WhiteBalanceOtherSub", {0x1B, 0x05, 0x00}, {}},
         DecodeCase{"StatusBlockAtw", {0x60, 0x04, 0, 0, 0, 0, 0, 0, 0x00, 0x03}, {{"wb_sel", "1"}}},
         DecodeCase{"StatusBlockOtherSub", {0x60, 0x05, 0, 0, 0, 0, 0, 0, 0x00}, {}},
-        DecodeCase{
-            "ChromaRegister", {0x0A, 0x2B, 0x80, 0x40}, {{"CromaBY", "128"}, {"CromaRY", "64"}}},
+        DecodeCase{"ChromaRegister",
+                   {0x0A, 0x2B, 0x80, 0x40},
+                   {{"BY_Gain", "128"}, {"CromaBY", "128"}, {"CromaRY", "64"}, {"RY_Gain", "64"}}},
         DecodeCase{"ChromaRegisterUnstored",
                    {0x0B, 0x2B, 0x01, 0xFF},
-                   {{"CromaBY", "1"}, {"CromaRY", "255"}}},
+                   {{"BY_Gain", "1"}, {"CromaBY", "1"}, {"CromaRY", "255"}, {"RY_Gain", "255"}}},
         DecodeCase{"HueRegisterLeavesTheBar", {0x0A, 0x2C, 0x01, 0x23}, {}},
         DecodeCase{"OtherRegister", {0x0A, 0x2A, 0x80, 0x40}, {}},
         DecodeCase{"AnswerToAWrite", {0x42, 0x12, 0x34}, {}, cam::kWriteClass},
@@ -97,13 +98,16 @@ TEST_F(AdjustTabTest, AtwBoxIsClearedByAnAwbReport) {
     EXPECT_FALSE(get<QCheckBox>("wb_sel")->isChecked());
 }
 
-// A chroma register read during a load moves the bar and is not written back.
+// A chroma register read during a load moves the bars, shows the gains in
+// the boxes and is not written back.
 TEST_F(AdjustTabTest, ChromaLoadedDuringALoadIsNotWrittenBack) {
     ctx.sequenceRunning = true;
     ctx.tx[1] = cam::kReadClass;
     ctx.SetReply({0x0A, 0x2B, 0x80, 0x40});
     tab.DecodeRead();
     EXPECT_FALSE(timer("Timercrm")->isActive());
+    EXPECT_EQ(get<QLineEdit>("RY_Gain")->text(), "64");
+    EXPECT_EQ(get<QLineEdit>("BY_Gain")->text(), "128");
     ctx.sequenceRunning = false;
     invoke("TimercrmTimer");
     EXPECT_TRUE(ctx.sent.empty());

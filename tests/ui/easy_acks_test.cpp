@@ -173,7 +173,9 @@ TEST_F(EasyTabTest, OnePushWhiteBalanceIsPolledUntilDone) {
     EXPECT_TRUE(e.enabled("wb_select"));
     EXPECT_TRUE(e.enabled("AWBBar"));
     EXPECT_EQ(e.bar("AWBBar")->value(), 4);
-    EXPECT_EQ(e.ctx.sent.size(), 3u);
+    // The camera is told the level the bar now shows.
+    EXPECT_EQ(e.ctx.sent.size(), 4u);
+    EXPECT_EQ(e.last(), padded({0x21, 0x1B, 0x06, 0x04}));
 }
 
 TEST_F(EasyTabTest, SyncWriteIsReadBack) {

@@ -64,7 +64,7 @@ TEST_F(EasyTabTest, StatusBlockFourAreaAndOnePushWhiteBalance) {
     EXPECT_TRUE(e.enabled("AWB"));
     EXPECT_FALSE(e.enabled("ATWBar"));
     EXPECT_TRUE(e.enabled("AWBBar"));
-    EXPECT_EQ(e.bar("AWBBar")->value(), 4); // whatever byte 12 said
+    EXPECT_EQ(e.bar("AWBBar")->value(), 7); // the level the camera holds (byte 12)
     EXPECT_EQ(e.bar("ATWBar")->value(), 3);
     EXPECT_EQ(e.bar("Rgain")->value(), 5);
     EXPECT_EQ(e.bar("BGain")->value(), 6);

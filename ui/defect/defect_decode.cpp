@@ -1,7 +1,8 @@
 // The camera's answers on the CCD Defect tab. DecodeRead shows the answers to
 // reads of code 0x36 and, outside a load, walks the read-back chain
 // 00 -> 01 -> 10 -> 11 -> 09 while "Kizu Cancel" is disabled (after a point
-// selection 00 or 01 lead straight to 09). Trans_end_kizu handles the
+// selection 00 or 01 lead straight to 09). Every chain goes on only at the
+// answer to its own last frame. Trans_end_kizu handles the
 // acknowledgements of the tab's writes: the second steps of save and cancel,
 // the positions the camera took and the results of the automatic search.
 //
@@ -13,8 +14,8 @@
 #include "link/frames.h"
 #include "link/hex.h"
 #include "ui/common/message.h"
-#include "ui/defect/kizu_params.h"
 #include "ui/common/tab_context.h"
+#include "ui/defect/kizu_params.h"
 #include "ui/widgets/hex_field.h"
 #include "ui/widgets/radio_group.h"
 
@@ -55,6 +56,7 @@ void TDefectTab::DecodeRead() {
         }
         if (OwnEnabled(Kizu_)) setPointDisplay(0, word(r, 5), word(r, 7));
         setOwnEnabled({Defect_, kizu_ax_, kizu_ay_}, true);
+        if (!chainAnswered()) break;
         if (!OwnEnabled(Kizu_Cancel_))
             followUpRead(0x01);
         else if (!OwnEnabled(Kizu_))
@@ -75,6 +77,7 @@ void TDefectTab::DecodeRead() {
             setPointDisplay(2, word(r, 9), word(r, 11));
         }
         setOwnEnabled({Defect_, kizu_ax_, kizu_ay_}, true);
+        if (!chainAnswered()) break;
         if (!OwnEnabled(Kizu_Cancel_))
             followUpRead(0x10);
         else if (!OwnEnabled(Kizu_))
@@ -103,7 +106,7 @@ void TDefectTab::DecodeRead() {
         AdjustSet_->setItemIndex(r[4]);
         if (AdjustSet_->ItemIndex() == 0)
             setOwnEnabled({VRevKF_, SensKFBar_}, false);
-        else if (AdjustSet_->ItemIndex() == 1)
+        else if (AdjustSet_->ItemIndex() == 1 && context_.Trans_chk())
             followUpRead(0x06);
         break;
     case 0x06:
@@ -122,7 +125,7 @@ void TDefectTab::DecodeRead() {
             setOwnEnabled({kizu_sel_, Kizu_Cancel_}, true);
         } else {
             // A point selection ends here: the new point gets the cursor setting.
-            chained([this] { kizu_selClick(); });
+            if (chainAnswered()) kizu_selClick();
             Kizu_->setEnabled(true);
         }
         // The load starts here: a button whose chain an error reply cut off
@@ -138,13 +141,13 @@ void TDefectTab::DecodeRead() {
         KFFX_->setEnabled(false);
         KFFX_->setChecked(r[4] != 0);
         KFFX_->setEnabled(true);
-        if (!OwnEnabled(Kizu_Cancel_)) followUpRead(0x11);
+        if (!OwnEnabled(Kizu_Cancel_) && chainAnswered()) followUpRead(0x11);
         break;
     case 0x11:
         KFRV_->setEnabled(false);
         KFRV_->setChecked(r[4] != 0);
         KFRV_->setEnabled(true);
-        if (!OwnEnabled(Kizu_Cancel_)) followUpRead(0x09);
+        if (!OwnEnabled(Kizu_Cancel_) && chainAnswered()) followUpRead(0x09);
         break;
     default:
         break;
@@ -162,7 +165,7 @@ void TDefectTab::Trans_end_kizu() {
     if (context_.LastClass() != cam::kWriteClass || r[2] != kDefectCode) return;
     switch (r[3]) {
     case 0x00:
-        followUpRead(0x00);
+        if (context_.Trans_chk()) followUpRead(0x00);
         break;
     case 0x01:
         if (r[4] == 0x02) { // the position of A the camera took
@@ -172,24 +175,23 @@ void TDefectTab::Trans_end_kizu() {
         }
         break;
     case 0x02: // save, first step
-        if (!OwnEnabled(Kizu_Save_) && context_.Trans_chk()) chained([this] { sendWrite({0x15}); });
+        if (!OwnEnabled(Kizu_Save_) && chainAnswered()) chainTag_ = sendWrite({0x15});
         break;
     case 0x15: // save, second step
-        if (!OwnEnabled(Kizu_Save_)) followUpRead(0x09);
+        if (!OwnEnabled(Kizu_Save_) && chainAnswered()) followUpRead(0x09);
         Kizu_Save_->setEnabled(true);
         break;
     case 0x03: // cancel, first step
-        if (!OwnEnabled(Kizu_Cancel_) && context_.Trans_chk())
-            chained([this] { sendWrite({0x16}); });
+        if (!OwnEnabled(Kizu_Cancel_) && chainAnswered()) chainTag_ = sendWrite({0x16});
         break;
     case 0x16: // cancel, second step: reload everything, the chain ends at 09
-        if (!OwnEnabled(Kizu_Cancel_)) followUpRead(0x00);
+        if (!OwnEnabled(Kizu_Cancel_) && chainAnswered()) followUpRead(0x00);
         break;
     case 0x04:
         VRevKFChange_->setItemIndex(r[4]);
         break;
     case 0x05:
-        if (OwnEnabled(AdjustSet_)) break;
+        if (OwnEnabled(AdjustSet_) || !chainAnswered()) break;
         if (r[4] == 0) {
             setOwnEnabled({VRevKF_, SensKFBar_}, false);
             AdjustSet_->setEnabled(true);
@@ -198,10 +200,10 @@ void TDefectTab::Trans_end_kizu() {
         }
         break;
     case 0x09:
-        if (!OwnEnabled(kizu_auto_)) searchDoneA();
+        if (!OwnEnabled(kizu_auto_) && context_.Answers(searchTag_)) searchDoneA();
         break;
     case 0x0A:
-        if (!OwnEnabled(kizu_auto_)) searchDoneBC();
+        if (!OwnEnabled(kizu_auto_) && context_.Answers(searchTag_)) searchDoneBC();
         break;
     case 0x12:
         placeCursor();
@@ -226,11 +228,11 @@ void TDefectTab::searchDoneA() {
     }
     setPointDisplay(0, x, y);
     setOwnEnabled({kizu_ax_, kizu_ay_, Defect_, KFFX_, KFRV_}, true);
-    if (Auto3Point_->isChecked() && r[11] == 1) {
-        if (context_.Trans_chk()) sendSearch(0x0A);
-    } else {
-        setOwnEnabled({kizu_auto_, Auto3Point_}, true);
-    }
+    // With "3 Point" and A found, B and C are searched next; the buttons
+    // come back with their result (or at once if the search was refused).
+    const bool searchBC = Auto3Point_->isChecked() && r[11] == 1;
+    searchTag_ = searchBC ? sendSearch(0x0A) : 0;
+    if (searchTag_ == 0) setOwnEnabled({kizu_auto_, Auto3Point_}, true);
 }
 
 // The camera found points B and C.

@@ -67,21 +67,22 @@ void TDefectTab::setOwnEnabled(std::initializer_list<QWidget*> widgets, bool ena
 }
 
 void TDefectTab::followUpRead(std::uint8_t sub) {
-    if (context_.Trans_chk()) context_.Send({cam::kReadClass, kDefectCode, sub});
+    chainTag_ = context_.Request({cam::kReadClass, kDefectCode, sub});
+}
+
+bool TDefectTab::chainAnswered() const {
+    return context_.Answers(chainTag_);
 }
 
 // Payload 21 36 followed by the sub-command and its parameters.
-void TDefectTab::sendWrite(std::initializer_list<std::uint8_t> params) {
+std::uint32_t TDefectTab::sendWrite(std::initializer_list<std::uint8_t> params) {
     cam::TxFrame& tx = context_.Tx();
     tx[1] = cam::kWriteClass;
     tx[2] = kDefectCode;
     int n = 2;
     for (std::uint8_t b : params)
         tx[static_cast<std::size_t>(++n)] = b;
-    if (chaining_)
-        context_.StxCommand(n);
-    else
-        context_.StxCommand(n);
+    return context_.RequestCommand(n);
 }
 
 // The cursor shows the position in the fields, scaled from the sensor's
@@ -117,7 +118,7 @@ void TDefectTab::KizuClick() {
     if (point < 0 || point > 2) return;
     // The group comes back when the camera has told the cursor of the new point.
     Kizu_->setEnabled(false);
-    context_.Send({cam::kReadClass, kDefectCode, static_cast<std::uint8_t>(point == 0 ? 0 : 1)});
+    followUpRead(point == 0 ? 0x00 : 0x01);
 }
 
 // A text that is not hexadecimal, or a position off the sensor, is refused
@@ -187,7 +188,7 @@ void TDefectTab::TimerkizuTimer() {
 // ------------------------------------------------------------------ switches
 
 void TDefectTab::DefectClick() {
-    if (!OwnEnabled(Defect_) || !context_.Trans_chk()) return;
+    if (!OwnEnabled(Defect_) || Defect_->ItemIndex() < 0 || !context_.Trans_chk()) return;
     const int point = Kizu_->ItemIndex();
     if (point == 0)
         sendWrite({0x07, idx(Defect_)});
@@ -195,8 +196,9 @@ void TDefectTab::DefectClick() {
         sendWrite({0x14, idx(Defect_)});
 }
 
+// No choice shown (a reply out of range, a tab not yet loaded): nothing to send.
 void TDefectTab::kizu_selClick() {
-    if (!OwnEnabled(kizu_sel_) || !context_.Trans_chk()) return;
+    if (!OwnEnabled(kizu_sel_) || kizu_sel_->ItemIndex() < 0 || !context_.Trans_chk()) return;
     const int point = Kizu_->ItemIndex();
     if (point == 0)
         sendWrite({0x01, idx(kizu_sel_)});
@@ -215,7 +217,7 @@ void TDefectTab::KFRVClick() {
 }
 
 void TDefectTab::VRevKFChangeClick() {
-    if (!context_.Trans_chk()) return;
+    if (VRevKFChange_->ItemIndex() < 0 || !context_.Trans_chk()) return;
     sendWrite({0x04, idx(VRevKFChange_)});
 }
 
@@ -225,14 +227,14 @@ void TDefectTab::VRevKFClick() {
 }
 
 void TDefectTab::SensUpKFOFFClick() {
-    if (!context_.Trans_chk()) return;
+    if (SensUpKFOFF_->ItemIndex() < 0 || !context_.Trans_chk()) return;
     sendWrite({0x0B, idx(SensUpKFOFF_)});
 }
 
 void TDefectTab::AdjustSetClick() {
-    if (!context_.Trans_chk()) return;
+    if (AdjustSet_->ItemIndex() < 0 || !context_.Trans_chk()) return;
     AdjustSet_->setEnabled(false);
-    sendWrite({0x05, idx(AdjustSet_)});
+    chainTag_ = sendWrite({0x05, idx(AdjustSet_)});
 }
 
 void TDefectTab::SensKFBarChange() {
@@ -289,27 +291,27 @@ void TDefectTab::Kizu_AdjustClick() {
 void TDefectTab::kizu_autoClick() {
     if (!context_.Trans_chk()) return;
     setOwnEnabled({kizu_auto_, Auto3Point_}, false);
-    sendSearch(0x09);
+    searchTag_ = sendSearch(0x09);
 }
 
 // The offsets travel as signed bytes: X -22, Y +2 (PAL) or -2 (NTSC), then
 // the peak tolerance.
-void TDefectTab::sendSearch(std::uint8_t sub) {
-    sendWrite({sub, static_cast<std::uint8_t>(kizu::kAdjustX),
-               static_cast<std::uint8_t>(kizu::adjustY(host_.Ntsc())),
-               static_cast<std::uint8_t>(kizu::kPeakTolerance)});
+std::uint32_t TDefectTab::sendSearch(std::uint8_t sub) {
+    return sendWrite({sub, static_cast<std::uint8_t>(kizu::kAdjustX),
+                      static_cast<std::uint8_t>(kizu::adjustY(host_.Ntsc())),
+                      static_cast<std::uint8_t>(kizu::kPeakTolerance)});
 }
 
 void TDefectTab::Kizu_SaveClick() {
     if (!context_.Trans_chk()) return;
     Kizu_Save_->setEnabled(false);
-    sendWrite({0x02});
+    chainTag_ = sendWrite({0x02});
 }
 
 void TDefectTab::Kizu_CancelClick() {
     if (!context_.Trans_chk()) return;
     Kizu_Cancel_->setEnabled(false);
-    sendWrite({0x03});
+    chainTag_ = sendWrite({0x03});
 }
 
 void TDefectTab::AdjustInfoClick() {

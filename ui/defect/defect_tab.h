@@ -92,17 +92,19 @@ class TDefectTab : public QWidget {
     void connectHandlers();
 
     // Helpers shared by the handlers and the decoders.
-    void followUpRead(std::uint8_t sub); // 31 36 sub, only while the link is idle
-    void sendWrite(std::initializer_list<std::uint8_t> params);
-    // Runs a handler whose writes are a decoder's chain, not an echo.
-    template <class F> void chained(F f) {
-        chaining_ = true;
-        f();
-        chaining_ = false;
-    }
-    bool chaining_ = false;
+    // The next read of a chain (31 36 sub); the chain goes on at its answer.
+    void followUpRead(std::uint8_t sub);
+    // 21 36 and `params`; returns the frame's tag (0 when nothing was sent).
+    std::uint32_t sendWrite(std::initializer_list<std::uint8_t> params);
+    // True when the reply being decoded answers the chain's last frame.
+    bool chainAnswered() const;
+    // The frame a chain (read-back, point selection, save, cancel, Adjust
+    // Set) waits for, and the automatic search's: only its answer moves the
+    // chain on. A point chosen during a search keeps the search going.
+    std::uint32_t chainTag_ = 0;
+    std::uint32_t searchTag_ = 0;
     // The automatic search (0x09 for A, 0x0A for B and C) with its parameters.
-    void sendSearch(std::uint8_t sub);
+    std::uint32_t sendSearch(std::uint8_t sub);
     void placeCursor();
     // Writes a position into the fields with both disabled, so nothing is sent.
     void showPosition(int x, int y);

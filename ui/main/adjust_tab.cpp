@@ -110,8 +110,8 @@ TAdjustTab::TAdjustTab(TTabContext& context, QWidget* parent) : QWidget(parent),
     page->addLayout(left, 0);
     page->addLayout(right, 1);
 
-    // The chroma and hue bars send through their debounce timers; a value set
-    // during a load is written back at the first tick after it.
+    // The chroma and hue bars send through their debounce timers. A value a
+    // reply sets arms no timer and is not written back: the camera holds it.
     using Arm = TLevelControl::Arm;
     using Wait = TLevelControl::Wait;
     crm_ = new TLevelControl(this, QStringLiteral("Timercrm"), 100, Arm::Always, Wait::TransChk,
@@ -285,6 +285,7 @@ void TAdjustTab::DecodeRead() {
         if (r[3] == kChromaRegister) {
             CromaBY_->setValue(r[4]);
             CromaRY_->setValue(r[5]);
+            showChroma();
         }
         break;
     case 0x1B: // white-balance mode: 0 is ATW
@@ -442,6 +443,11 @@ void TAdjustTab::sendChroma() {
     const int word = CromaBY_->value() << 8 | CromaRY_->value();
     context_.Data(kChromaRegister) = word;
     context_.Send({kW, kRegisterWrite, kChromaRegister, hi(word), lo(word)});
+    showChroma();
+}
+
+// The gains as the boxes show them, sent or read.
+void TAdjustTab::showChroma() {
     RY_Gain_->setText(QString::number(CromaRY_->value()));
     BY_Gain_->setText(QString::number(CromaBY_->value()));
 }

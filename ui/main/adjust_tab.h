@@ -82,6 +82,7 @@ class TAdjustTab : public QWidget {
     void stepOffset(int step);
     void sendUseSwitch(std::uint8_t which, const TRadioGroup* group);
     void sendChroma();
+    void showChroma();
     void sendHue(const Hue& hue);
 
     TTabContext& context_;

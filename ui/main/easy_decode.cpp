@@ -9,10 +9,10 @@
 #include "link/hex.h"
 #include "transactions/blc_area.h"
 #include "transactions/title_codec.h"
-#include "ui/widgets/spin_button.h"
 #include "ui/common/tab_context.h"
 #include "ui/widgets/hex_field.h"
 #include "ui/widgets/radio_group.h"
+#include "ui/widgets/spin_button.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -24,6 +24,7 @@
 namespace {
 
 constexpr int kWhiteBalanceLockAddress = 0x0151;
+constexpr std::uint8_t kAwbMiddle = 4;
 
 std::int16_t signed16(const cam::ReplyBuffer& r, int at) {
     return static_cast<std::int16_t>(r[static_cast<std::size_t>(at)] << 8 |
@@ -84,7 +85,7 @@ void TEasyTab::DecodeRead() {
         else if (sub == 3)
             bGain_->setValue(r[4]);
         else if (sub == 4)
-            awbCompletion(r[4]);
+            awbCompletion(r[4], AwbLevel::Reset);
         else if (sub == 5)
             atwBar_->setValue(r[4]);
         else if (sub == 6)
@@ -221,7 +222,7 @@ void TEasyTab::decodeStatus(int sub) {
         awbBar_->setValue(r[12]);
         rGain_->setValue(r[13]);
         bGain_->setValue(r[14]);
-        awbCompletion(r[15]);
+        awbCompletion(r[15], AwbLevel::AsReported);
         break;
     case 5:
         sync_->setItemIndex(r[4]);
@@ -381,14 +382,18 @@ void TEasyTab::markDependents(int value) {
         button->setEnabled(value == 1);
 }
 
-// The one-push white balance has finished: its controls come back and the
-// AWB level returns to the middle.
-void TEasyTab::awbCompletion(int state) {
+// The one-push white balance has finished: its controls come back. After the
+// one-push reply the AWB level returns to the middle, and the camera is told
+// so (the bar's own write would be an echo); the status block has just shown
+// the level the camera holds, which stays.
+void TEasyTab::awbCompletion(int state, AwbLevel level) {
     if (state != 0 || wbSelect_->ItemIndex() != 1) return;
     wbSelect_->setEnabled(true);
     awb_->setEnabled(true);
     awbBar_->setEnabled(true);
-    awbBar_->setValue(4);
+    if (level == AwbLevel::AsReported) return;
+    awbBar_->setValue(kAwbMiddle);
+    context_.Send({0x21, 0x1B, 0x06, kAwbMiddle});
 }
 
 void TEasyTab::phaseRange(int sync, std::int16_t maximum, std::int16_t minimum) {

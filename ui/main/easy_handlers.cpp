@@ -381,11 +381,13 @@ void TEasyTab::AWBClick() {
 // A write of one group of a coupled pair is confirmed by reading its
 // partner; the written group stays disabled until that read is answered.
 // A click while the partner is disabled is the end of such an exchange: it
-// only enables the partner.
+// only enables the partner. A value a reply wrote (the camera holds it) starts
+// no exchange and so leaves the group usable.
 void TEasyTab::coupledClick(TRadioGroup* group, TRadioGroup* partner,
                             std::initializer_list<std::uint8_t> frame) {
     if (!context_.Trans_chk()) return;
     if (EnabledFlag(partner)) {
+        if (context_.EchoWrite()) return;
         group->setEnabled(false);
         context_.Send(frame);
     } else {

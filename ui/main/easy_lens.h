@@ -11,10 +11,10 @@ class TLensAdjustment {
     virtual ~TLensAdjustment() = default;
 
     // The digital zoom "OFF" was acknowledged while the Line tab is showing:
-    // the adjustment whose button is disabled goes on.
+    // the adjustment whose button is disabled goes on, if it asked for it.
     virtual void AdjustmentStartAcknowledged() = 0;
-    // The camera reports the lens adjustment over.
-    virtual void LensAdjustmentOver() = 0;
+    // The camera reports the lens adjustment's state: 0 running, 1 over.
+    virtual void LensAdjustmentReported(int state) = 0;
 };
 
 namespace lens {

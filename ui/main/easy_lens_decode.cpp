@@ -9,11 +9,11 @@
 
 #include "link/frames.h"
 #include "link/hex.h"
-#include "ui/widgets/spin_button.h"
-#include "ui/main/easy_lens.h"
 #include "ui/common/tab_context.h"
+#include "ui/main/easy_lens.h"
 #include "ui/widgets/hex_field.h"
 #include "ui/widgets/radio_group.h"
+#include "ui/widgets/spin_button.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -58,11 +58,7 @@ void TEasyTab::lens_decode(int sub, LensLayout layout, LensPage page) {
         if (currentCheck_->isChecked()) lensRead(0x01);
         break;
     case 4: // lens adjustment of the Line tab: 0 running, 1 over
-        if (r[4] == 0) {
-            if (context_.Trans_chk()) context_.Send({0x21, 0x46});
-        } else if (r[4] == 1 && lensAdjustment_) {
-            lensAdjustment_->LensAdjustmentOver();
-        }
+        if (lensAdjustment_) lensAdjustment_->LensAdjustmentReported(r[4]);
         break;
     case 5:
         if (read) zoomSpeedBar_->setValue(value(5));

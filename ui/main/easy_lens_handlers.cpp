@@ -180,9 +180,9 @@ void TEasyTab::GetZoomCurrentClick() {
 
 // ------------------------------------------------------------ step arrows
 
-// One step of a target field towards the bar's limit; the limit is tested
-// for equality, so a typed value beyond it moves further away. The new text
-// runs the field's change handler, which sends it.
+// One step of a target field towards the bar's limit; a value at the limit,
+// or typed beyond it, does not move. The new text runs the field's change
+// handler, which sends it.
 void TEasyTab::stepTarget(THexField* edit, const QSlider* bar, int delta) {
     // An arrow does not move from a text that is not hexadecimal.
     if (edit->value() < 0) {

@@ -188,7 +188,9 @@ class TEasyTab : public QWidget {
     void presetDependents(int value);
     void pushSwDependents(int value);
     void markDependents(int value);
-    void awbCompletion(int state);
+    // Whether a finished one-push balance moves AWBBar to the middle.
+    enum class AwbLevel { Reset, AsReported };
+    void awbCompletion(int state, AwbLevel level);
     void phaseRange(int sync, std::int16_t maximum, std::int16_t minimum);
     void phaseValue(std::int16_t phase);
 

@@ -6,7 +6,9 @@
 // Lens adjustment: "Adjust Go" sends the digital zoom "OFF"; its
 // acknowledgement (with "Set" enabled and "Adjust Go" disabled) starts the
 // adjustment (21 45 04 00); while the camera answers "running" the tool asks
-// 21 46 and then 21 45 04 01 in turn until it answers "over".
+// 21 46 and then 21 45 04 01 in turn until it answers "over". Each step goes
+// on only on the answer to the frame before it, never on another reply that
+// arrives meanwhile (a switch key, a raw command).
 
 #include "ui/main/line_tab.h"
 
@@ -108,10 +110,10 @@ void TLineTab::Trans_end_line() {
         if (easy_) easy_->lens_decode(r[3], TEasyTab::LensLayout::Reply, TEasyTab::LensPage::Line);
         break;
     case 0x46: // the progress query was answered: ask for the state again
-        if (context_.Trans_chk()) context_.Send({0x21, 0x45, 0x04, 0x01});
+        if (context_.Answers(pollTag_)) lensTag_ = context_.Request({0x21, 0x45, 0x04, 0x01});
         break;
     case 0x48:
-        if (r[3] != 3) break;
+        if (r[3] != 3 || !context_.Answers(irisTag_)) break;
         if (r[4] == 0) { // iris adjustment entered
             biasNum_->setEnabled(true);
             biasSpin_->setEnabled(true);
@@ -130,20 +132,30 @@ void TLineTab::Trans_end_line() {
     }
 }
 
-// The digital zoom is off; the disabled button tells which adjustment asked.
+// The digital zoom "OFF" of either button was answered; the disabled button
+// tells which adjustment asked for it.
 void TLineTab::AdjustmentStartAcknowledged() {
-    if (!context_.Trans_chk()) return;
+    if (!context_.Answers(startTag_)) return;
+    startTag_ = 0;
     if (!EnabledFlag(irisAdjustSet_)) {
-        context_.Send({0x21, 0x48, 0x03, 0x00});
+        irisTag_ = context_.Request({0x21, 0x48, 0x03, 0x00});
     } else if (!EnabledFlag(adjustGo_)) {
         irisAdjustSet_->setEnabled(false);
-        context_.Send({0x21, 0x45, 0x04, 0x00});
+        lensTag_ = context_.Request({0x21, 0x45, 0x04, 0x00});
     }
 }
 
-void TLineTab::LensAdjustmentOver() {
-    adjustGo_->setEnabled(true);
-    irisAdjustSet_->setEnabled(true);
+// The camera's answer to the start or a state query of the lens adjustment:
+// while it runs the progress is asked (21 46), then the state again.
+void TLineTab::LensAdjustmentReported(int state) {
+    if (!context_.Answers(lensTag_)) return;
+    if (state == 0) {
+        pollTag_ = context_.Request({0x21, 0x46});
+    } else if (state == 1) {
+        lensTag_ = 0;
+        adjustGo_->setEnabled(true);
+        irisAdjustSet_->setEnabled(true);
+    }
 }
 
 // ----------------------------------------------------------------- handlers
@@ -151,18 +163,18 @@ void TLineTab::LensAdjustmentOver() {
 void TLineTab::IRISAdjustSetClick() {
     if (!context_.Trans_chk()) return;
     irisAdjustSet_->setEnabled(false);
-    context_.Send({0x21, 0x45, 0x06, 0x00});
+    startTag_ = context_.Request({0x21, 0x45, 0x06, 0x00});
 }
 
 void TLineTab::AdjustGoClick() {
     if (!context_.Trans_chk()) return;
     adjustGo_->setEnabled(false);
-    context_.Send({0x21, 0x45, 0x06, 0x00});
+    startTag_ = context_.Request({0x21, 0x45, 0x06, 0x00});
 }
 
 void TLineTab::IRISAdjustExitClick() {
     if (!context_.Trans_chk()) return;
-    context_.Send({0x21, 0x48, 0x03, 0x01});
+    irisTag_ = context_.Request({0x21, 0x48, 0x03, 0x01});
 }
 
 // Two digits send the bias; a text that is not hexadecimal is refused (the

@@ -11,6 +11,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <cstdint>
+
 class QPushButton;
 class TSpinButton;
 class TEasyTab;
@@ -30,7 +32,7 @@ class TLineTab : public QWidget, public TLensAdjustment {
 
     // TLensAdjustment
     void AdjustmentStartAcknowledged() override;
-    void LensAdjustmentOver() override;
+    void LensAdjustmentReported(int state) override;
 
   public slots:
     // Acknowledgements while the Line tab is the active page.
@@ -54,4 +56,11 @@ class TLineTab : public QWidget, public TLensAdjustment {
     QPushButton* irisAdjustSet_ = nullptr;
     QPushButton* irisAdjustExit_ = nullptr;
     QPushButton* adjustGo_ = nullptr;
+    // Tags of the adjustments' outstanding frames: the digital zoom "OFF",
+    // the iris adjustment's entry or exit, the lens adjustment's state query
+    // and its progress query.
+    std::uint32_t startTag_ = 0;
+    std::uint32_t irisTag_ = 0;
+    std::uint32_t lensTag_ = 0;
+    std::uint32_t pollTag_ = 0;
 };
