@@ -29,8 +29,7 @@ class TTabContext : public ILinkGate {
     // steps moves on only when Answers() its own tag.
     std::uint32_t RequestCommand(int count) {
         if (EchoWrite()) return 0;
-        const std::uint32_t tag = nextTag_++;
-        if (nextTag_ == 0) nextTag_ = kFirstTag;
+        const std::uint32_t tag = NewTag();
         return Transmit(count, tag, LevelSource()) ? tag : 0;
     }
     // The command frame that the reply being handled answers.
@@ -57,6 +56,12 @@ class TTabContext : public ILinkGate {
   protected:
     // Tags of the tabs' frames; the load sequences use tags below this.
     static constexpr std::uint32_t kFirstTag = 0x80000000u;
+    // A tag for a frame sent another way (the bulk frame).
+    std::uint32_t NewTag() {
+        const std::uint32_t tag = nextTag_++;
+        if (nextTag_ == 0) nextTag_ = kFirstTag;
+        return tag;
+    }
     // Puts the completed frame on the line or holds it; false when it was
     // refused (busy link, lost line, too many frames waiting).
     virtual bool Transmit(int count, std::uint32_t tag, const void* source) = 0;
