@@ -10,7 +10,6 @@ namespace cam {
 
 // ---------------------------------------------------------------- transmit
 
-
 bool TLink::write(const void* data, std::uint32_t count) {
     try {
         port_.Write(data, count);
@@ -183,25 +182,24 @@ void TLink::writeHeld() {
     writeFrame(next);
 }
 
-void TLink::SohCommand(const std::int32_t* data) {
+bool TLink::SohCommand(const std::int32_t* data, std::uint32_t tag) {
     if (busy_) {
         host_.SetStatusText(1, "Busy");
-        return;
+        return false;
     }
     if (mode_ == Lost) {
         host_.SetStatusText(1, "Not sent: the line is lost");
-        return;
+        return false;
     }
     std::array<std::uint8_t, kBulkDataSize> image{};
     for (std::size_t i = 0; i < kBulkDataSize; ++i)
         image[i] = static_cast<std::uint8_t>(data[i]);
     build_bulk_frame(bulk_, image.data());
     // The bulk exchange keeps the last command frame: the ACK test reads it.
-    const Held frame{sent_, 0, true, nullptr};
-    if (inFlight_ || dispatching_ || !held_.empty())
-        hold(frame);
-    else
-        writeFrame(frame);
+    const Held frame{sent_, tag, true, nullptr};
+    if (inFlight_ || dispatching_ || !held_.empty()) return hold(frame);
+    writeFrame(frame);
+    return true;
 }
 
 void TLink::writeBulk() {

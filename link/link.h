@@ -85,8 +85,9 @@ class TLink {
     // The same; false when the frame was refused (busy, lost line, too many
     // frames waiting).
     bool Submit(int count, std::uint32_t tag, const void* source);
-    // Sends the bulk frame built from the low bytes of `data` (2048 entries).
-    void SohCommand(const std::int32_t* data);
+    // Sends the bulk frame built from the low bytes of `data` (2048 entries);
+    // `tag` comes back with its answer. False when it was refused.
+    bool SohCommand(const std::int32_t* data, std::uint32_t tag = 0);
 
     // --- receive side
     // Reads `size` waiting bytes one at a time and acts on each result.

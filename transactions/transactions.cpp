@@ -10,7 +10,10 @@ const char* const kDrOff = "Camera Connection changed (DR OFF)";
 
 void TTransactions::Trans_init(int kind, unsigned step) {
     if (kind == static_cast<int>(SeqKind::Easy) && step == 0) host_.BeforeEasyLoad();
-    if (step == 0) ++generation_;
+    if (step == 0) {
+        ++generation_;
+        host_.LoadStarting();
+    }
     step_ = static_cast<int>(step) + 1;
     TxFrame& tx = link_.Tx();
     tx[1] = kReadClass;

@@ -20,6 +20,9 @@ class ITransHost {
     virtual void TransMessage(const std::string& text) = 0; // caption "38R5", OK/Cancel
     virtual void RefreshPointer() = 0;                      // the pointer shape is re-evaluated
     virtual void BeforeEasyLoad() = 0; // the white-balance controls enabled again
+    // A load sequence is about to take the line: procedures of several
+    // steps that run on it end.
+    virtual void LoadStarting() {}
 };
 
 class TTransactions {

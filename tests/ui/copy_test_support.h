@@ -33,12 +33,14 @@ struct FakeCopyHost : TCopyHost {
     int copyPages = 0;
 
     explicit FakeCopyHost(FakeContext& c) : ctx(c) {}
-    void SohCommand() override {
+    std::uint32_t SohCommand() override {
         std::array<std::uint8_t, cam::kBulkDataSize> image{};
         for (std::size_t i = 0; i < image.size(); ++i)
             image[i] = static_cast<std::uint8_t>(ctx.data[i]);
         cam::build_bulk_frame(bulk.emplace_back(), image.data());
         if (tab) tab->SetCopyProgressMax();
+        ctx.tags.push_back(0x40000000u + static_cast<std::uint32_t>(bulk.size()));
+        return ctx.tags.back();
     }
     void Reset1Click() override {
         if (ctx.Trans_chk()) ctx.Send({cam::kResetClass});

@@ -2,7 +2,6 @@
 
 std::uint32_t TTabContext::RequestCommand(int count) {
     if (EchoWrite()) return 0; // the camera already holds this value
-    const std::uint32_t tag = nextTag_++;
-    if (nextTag_ == 0) nextTag_ = kFirstTag;
+    const std::uint32_t tag = NewTag();
     return Transmit(count, tag, LevelSource()) ? tag : 0;
 }

@@ -52,6 +52,12 @@ class TTabContext : public ILinkGate {
   protected:
     // Tags of the tabs' frames; the load sequences use tags below this.
     static constexpr std::uint32_t kFirstTag = 0x80000000u;
+    // A tag for a frame sent another way (the bulk frame).
+    std::uint32_t NewTag() {
+        const std::uint32_t tag = nextTag_++;
+        if (nextTag_ == 0) nextTag_ = kFirstTag;
+        return tag;
+    }
     // Puts the completed frame on the line or holds it; false when it was
     // refused (busy link, lost line, too many frames waiting).
     virtual bool Transmit(int count, std::uint32_t tag, const void* source) = 0;

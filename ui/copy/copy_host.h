@@ -8,7 +8,8 @@ class TCopyHost {
 
     // Sends the bulk frame built from the low 8 bits of data table entries
     // 0..2047. While the link is busy it shows "Busy" and sends nothing.
-    virtual void SohCommand() = 0;
+    // Returns the tag that comes back with its answer, 0 when nothing was sent.
+    virtual std::uint32_t SohCommand() = 0;
     // Menu Camera > Reset: sends the camera reset when Trans_chk allows.
     virtual void Reset1Click() = 0;
     // Menu Camera > Load: starts the load sequence of the active tab.

@@ -189,6 +189,7 @@ int TCopyTab::ctop_adr_chk(int start) {
 
 void TCopyTab::endCopy() {
     running_ = false;
+    awaited_ = 0;
     verifyAfterReset_ = false;
     if (verifying_) endVerify(QStringLiteral("Verify stopped"));
     lateAnswers_ = 0;
@@ -223,13 +224,40 @@ bool TCopyTab::LineLost() {
 }
 
 void TCopyTab::PageLeft() {
+    interrupt(QStringLiteral("the tab was changed"));
+}
+
+void TCopyTab::LoadStarted() {
+    interrupt(QStringLiteral("a load took the line"));
+}
+
+void TCopyTab::Abandoned(std::uint32_t tag) {
+    if (tag == 0 || tag != awaited_) return;
+    // A lost line or a give-up tells the copy itself, with its reason, right
+    // after; only an exchange ended otherwise stops it here.
+    QTimer::singleShot(0, this, [this, tag] {
+        if (awaited_ == tag) interrupt(QStringLiteral("its frame was not sent"));
+    });
+}
+
+void TCopyTab::interrupt(const QString& why) {
     verifyAfterReset_ = false;
-    if (verifying_) endVerify(QStringLiteral("Verify stopped: the tab was changed"));
-    if (!running_ || Copy_select_->ItemIndex() != kSingle) return;
-    endCopy(); // the file's lines are let go: nothing more is sent from it
-    Label35_->setText(QStringLiteral("Stopped: the tab was changed"));
-    ShowMessage(QStringLiteral("The copy was stopped because the tab was changed"),
-                QStringLiteral("38R5"), TButtons::Ok, this);
+    if (verifying_) {
+        endVerify(QStringLiteral("Verify stopped: ") + why);
+        ShowMessage(QStringLiteral("The verification was stopped because ") + why,
+                    QStringLiteral("38R5"), TButtons::Ok, this);
+    }
+    if (!running_) return;
+    endCopy(); // a Camera->PC file is not written, a file's lines are let go
+    Label35_->setText(QStringLiteral("Stopped: ") + why);
+    ShowMessage(QStringLiteral("The copy was stopped because ") + why, QStringLiteral("38R5"),
+                TButtons::Ok, this);
+}
+
+bool TCopyTab::sent(std::uint32_t tag) {
+    awaited_ = tag;
+    if (tag == 0) interrupt(QStringLiteral("the line did not take its frame"));
+    return tag != 0;
 }
 
 void TCopyTab::CloseCopyFile() {
@@ -248,6 +276,7 @@ void TCopyTab::SetCopyProgressMax() {
 
 void TCopyTab::CtopOK2Click() {
     if (!context_.Trans_chk()) return;
+    interrupt(QStringLiteral("another copy was started"));
     endCopy();
     Copy_select_->setItemIndex(kCameraToPc);
     Label35_->setText(QStringLiteral("Camera->PC"));
@@ -269,6 +298,7 @@ void TCopyTab::CtopOK2Click() {
     // The dialogs let other events run: something may have started meanwhile.
     if (!context_.Trans_chk()) return;
     ctop_adr_chk(0);
+    cameraWords_.fill(-1);
     cameraFile_ = name;
     running_ = true;
     sendWordRead(0);
@@ -284,8 +314,8 @@ bool TCopyTab::lateAnswer() {
 
 void TCopyTab::sendWordRead(int address) {
     readAddress_ = address;
-    context_.Send({kWordRead[0], kWordRead[1], static_cast<std::uint8_t>(address >> 8),
-                       static_cast<std::uint8_t>(address)});
+    sent(context_.Request({kWordRead[0], kWordRead[1], static_cast<std::uint8_t>(address >> 8),
+                           static_cast<std::uint8_t>(address)}));
 }
 
 bool TCopyTab::wordReply(int* address, std::uint16_t* word) {
@@ -305,6 +335,7 @@ void TCopyTab::Trans_end_ctop() {
     std::uint16_t word = 0;
     if (!wordReply(&address, &word)) return;
     context_.Data(address) = word;
+    cameraWords_[static_cast<std::size_t>(address)] = word;
     ProgressBar3_->setValue(address);
     if (address < cam::kEepromWordCount - 1) {
         sendWordRead(address + 1);
@@ -315,9 +346,9 @@ void TCopyTab::Trans_end_ctop() {
 }
 
 void TCopyTab::writeCameraFile() {
-    std::vector<std::int32_t> words(cam::kEepromWordCount);
-    for (int a = 0; a < cam::kEepromWordCount; ++a)
-        words[static_cast<std::size_t>(a)] = context_.Data(a);
+    // Only the words this copy read: the data table is shared with the
+    // register values that other replies report.
+    const std::vector<std::int32_t> words(cameraWords_.begin(), cameraWords_.end());
     std::string text;
     std::string why;
     if (!cam::copy_file_text(words, &text, &why)) {
@@ -357,6 +388,7 @@ void TCopyTab::showFormatError(const QString& path, const std::string& why) {
 
 void TCopyTab::ptocOkClick() {
     if (!context_.Trans_chk()) return;
+    interrupt(QStringLiteral("another copy was started"));
     endCopy();
     Copy_select_->setItemIndex(kSingle);
     Label35_->setText(QStringLiteral("PC->Camera(Single)"));
@@ -383,7 +415,7 @@ void TCopyTab::ptocOkClick() {
     running_ = true;
     ProgressBar3_->setRange(0, static_cast<int>(text.size()));
     ProgressBar3_->setValue(0);
-    if (make_frec()) context_.StxCommand(static_cast<int>(cam::kPayloadSize));
+    if (make_frec()) sent(context_.RequestCommand(static_cast<int>(cam::kPayloadSize)));
 }
 
 bool TCopyTab::make_frec() {
@@ -404,7 +436,7 @@ void TCopyTab::resendLine() {
     cam::TxFrame& tx = context_.Tx();
     for (std::size_t k = 0; k < cam::kPayloadSize; ++k)
         tx[k + 1] = line.payload[k];
-    context_.StxCommand(static_cast<int>(cam::kPayloadSize));
+    sent(context_.RequestCommand(static_cast<int>(cam::kPayloadSize)));
 }
 
 void TCopyTab::nextLine() {
@@ -415,7 +447,7 @@ void TCopyTab::nextLine() {
     }
     lateAnswers_ = 0;
     if (make_frec()) {
-        context_.StxCommand(static_cast<int>(cam::kPayloadSize));
+        if (!sent(context_.RequestCommand(static_cast<int>(cam::kPayloadSize)))) return;
         ProgressBar3_->setValue(static_cast<int>(lines_[nextLine_ - 1].end));
         return;
     }
@@ -427,6 +459,7 @@ void TCopyTab::nextLine() {
 void TCopyTab::ptocOk2Click() {
     complete2_->hide();
     if (!context_.Trans_chk()) return;
+    interrupt(QStringLiteral("another copy was started"));
     endCopy();
     Copy_select_->setItemIndex(kBatch);
     Label35_->setText(QStringLiteral("PC->Camera"));
@@ -465,7 +498,11 @@ void TCopyTab::sendImage() {
         if (image_.set.test(n)) context_.Data(static_cast<int>(n)) = image_.bytes[n];
     ProgressBar3_->setValue(ProgressBar3_->value() + 256);
     Same_->setFocus();
-    host_.SohCommand();
+    sendBulk();
+}
+
+void TCopyTab::sendBulk() {
+    sent(host_.SohCommand());
 }
 
 void TCopyTab::batchReply() {
@@ -484,7 +521,7 @@ void TCopyTab::batchReply() {
         return;
     }
     if (r[2] == cam::kEepromWordCode) {
-        if (lateAnswer()) host_.SohCommand(); // a late answer to the word read: again
+        if (lateAnswer()) sendBulk(); // a late answer to the word read: again
         return;
     }
     finishBatch();
@@ -550,6 +587,7 @@ void TCopyTab::nextVerifyRead(int from) {
             return;
         }
     }
+    awaited_ = 0;
     if (differences_.empty()) {
         endVerify(QStringLiteral("Verified: all %1 words are as in the file").arg(verified_));
         return;
@@ -593,18 +631,20 @@ void TCopyTab::endVerify(const QString& result) {
 
 void TCopyTab::Trans_end_copy() {
     const ILinkGate::DecodingScope decoding(context_);
+    // A copy or verification goes on only on the answer to its own frame:
+    // replies to loads, switch keys and the like pass it by.
+    const bool own = (running_ || verifying_) && context_.Answers(awaited_);
     if (context_.Reply()[1] != cam::kAccepted) {
         replyError(this);
-        endCopy(); // the copy does not go on; a single copy's file is closed
+        // The copy does not go on; a single copy's file is closed.
+        if (own || !(running_ || verifying_)) endCopy();
         return;
     }
-    // Only a running copy goes on, and not on the replies of a load sequence
-    // (the sequence sends its own next command).
-    if (verifying_ && !context_.SequenceRunning()) {
+    if (!own || context_.SequenceRunning()) return;
+    if (verifying_) {
         verifyReply();
         return;
     }
-    if (!running_ || context_.SequenceRunning()) return;
     switch (Copy_select_->ItemIndex()) {
     case kCameraToPc:
         Trans_end_ctop();

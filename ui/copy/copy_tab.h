@@ -73,8 +73,14 @@ class TCopyTab : public QWidget {
     void ptocOkClick();
     void ptocOk2Click();
     void Trans_end_copy();
-    // The technician left the tab: a running single copy stops there.
+    // The technician left the tab: a running copy or verification stops
+    // there and says so.
     void PageLeft();
+    // A load sequence starts: it takes the line, so a running copy or
+    // verification stops and says so.
+    void LoadStarted();
+    // The frame tagged `tag` will never be answered: the copy waiting for it stops.
+    void Abandoned(std::uint32_t tag);
     // The serial device went away: a running copy or verify stops, and is
     // not resumed when the line comes back. True when one was running.
     bool LineLost();
@@ -109,6 +115,12 @@ class TCopyTab : public QWidget {
     void sendImage();
     void finishBatch();
     void stopCopy(const QString& why);
+    // Ends a running copy or verification with a message naming `why`.
+    void interrupt(const QString& why);
+    // Remembers the tag of the frame just sent; a frame that did not go out
+    // (tag 0) ends the copy. False then.
+    bool sent(std::uint32_t tag);
+    void sendBulk();
     // One more answer that fits no step; false once there were too many in a
     // row (the copy has then stopped).
     bool lateAnswer();
@@ -150,6 +162,9 @@ class TCopyTab : public QWidget {
     bool awaitingLastWord_ = false; // the batch copy's read of word 0x3FF is out
     int readAddress_ = 0;           // the EEPROM word read in flight
     int lateAnswers_ = 0;           // answers in a row that fit no step
+    std::uint32_t awaited_ = 0;     // the tag of the frame whose answer the copy waits for
+    // The words Camera->PC read, -1 where none was read yet.
+    std::array<std::int32_t, cam::kEepromWordCount> cameraWords_{};
 
     QPushButton* VerifyButton_ = nullptr;
     QPushButton* VerifyCancel_ = nullptr;

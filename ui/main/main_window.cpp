@@ -318,8 +318,11 @@ void TF38R5::ShowParameterWindow() {
     parameterWindow_->raise();
 }
 
-void TF38R5::SohCommand() {
-    guarded([this] { link_.SohCommand(data_.data()); });
+std::uint32_t TF38R5::SohCommand() {
+    const std::uint32_t tag = NewTag();
+    bool sent = false;
+    guarded([&] { sent = link_.SohCommand(data_.data(), tag); });
+    return sent ? tag : 0;
 }
 
 void TF38R5::ShowCopyPage() {
@@ -332,6 +335,8 @@ void TF38R5::SetCopyProgressMax() {
 
 void TF38R5::ExchangeAbandoned(std::uint32_t tag) {
     trans_.Abandoned(tag);
+    copy_->Abandoned(tag);
+    debug_->Abandoned(tag);
 }
 
 void TF38R5::ResetAcknowledged() {
@@ -639,6 +644,11 @@ void TF38R5::RefreshPointer() {
     // Setting the pointer to where it is makes the window system re-evaluate its shape.
     const QPoint global = QCursor::pos();
     if (rect().contains(mapFromGlobal(global))) QCursor::setPos(global);
+}
+
+void TF38R5::LoadStarting() {
+    copy_->LoadStarted();
+    debug_->LoadStarted();
 }
 
 void TF38R5::BeforeEasyLoad() {

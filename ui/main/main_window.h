@@ -86,7 +86,7 @@ class TF38R5 : public QMainWindow,
     void ShowParameterWindow() override;
 
     // --- TCopyHost
-    void SohCommand() override;
+    std::uint32_t SohCommand() override;
     void ShowCopyPage() override;
     TEasyTab* EasyTab() const { return easy_; }
     TAdjustTab* AdjustTab() const { return adjust_; }
@@ -164,6 +164,7 @@ class TF38R5 : public QMainWindow,
     void TransMessage(const std::string& text) override;
     void RefreshPointer() override;
     void BeforeEasyLoad() override;
+    void LoadStarting() override;
 
     std::unique_ptr<cam::IPort> comm_;
     cam::TLink link_;

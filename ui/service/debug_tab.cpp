@@ -85,9 +85,8 @@ void TDebugTab::Debug_tend() {
     const ILinkGate::DecodingScope decoding(context_);
     const cam::ReplyBuffer& r = context_.Reply();
     if (r[1] != cam::kAccepted) {
-        // A refused read ends a running dump or sample reading.
-        dumping_ = false;
-        sampling_ = false;
+        // A refused read of a running dump or sample reading ends it.
+        if (context_.Answers(awaited_)) dumping_ = sampling_ = false;
         ShowMessage(QStringLiteral(" Error "), QStringLiteral("ERR"), TButtons::AbortRetryIgnore,
                     this);
         return;
@@ -116,11 +115,13 @@ void TDebugTab::Trans_rd_dbg() {
         }
         break;
     }
+    // A dump or sample reading goes on only on the answer to its own read:
+    // raw reads and the answers to reads it no longer waits for pass it by.
     case kRam:
-        ramReply(r[5], r[6]);
+        if (context_.Answers(awaited_)) ramReply(r[5], r[6]);
         break;
     case kAreaSample:
-        sampleReply(static_cast<std::uint16_t>(r[4] << 8 | r[5]));
+        if (context_.Answers(awaited_)) sampleReply(static_cast<std::uint16_t>(r[4] << 8 | r[5]));
         break;
     default:
         break;
@@ -283,7 +284,28 @@ void TDebugTab::startDump(int address) {
 
 void TDebugTab::readRam(int address) {
     ramAddress_ = address & 0xFFFF;
-    context_.Send({kR, kRam, hi(ramAddress_), lo(ramAddress_), 0x01});
+    sent(context_.Request({kR, kRam, hi(ramAddress_), lo(ramAddress_), 0x01}));
+}
+
+bool TDebugTab::sent(std::uint32_t tag) {
+    awaited_ = tag;
+    if (tag == 0) stop(QStringLiteral("the line did not take its read"));
+    return tag != 0;
+}
+
+void TDebugTab::stop(const QString& why) {
+    const QString what = dumping_    ? QStringLiteral("The RAM dump")
+                         : sampling_ ? QStringLiteral("The area sample reading")
+                                     : QString();
+    dumping_ = sampling_ = false;
+    awaited_ = 0;
+    if (!what.isEmpty())
+        ShowMessage(what + QStringLiteral(" was stopped because ") + why, QStringLiteral("38R5"),
+                    TButtons::Ok, this);
+}
+
+void TDebugTab::Abandoned(std::uint32_t tag) {
+    if (tag != 0 && tag == awaited_) stop(QStringLiteral("its read was not sent"));
 }
 
 void TDebugTab::ramReply(std::uint8_t first, std::uint8_t second) {
@@ -293,9 +315,9 @@ void TDebugTab::ramReply(std::uint8_t first, std::uint8_t second) {
         if (ramCount_ < static_cast<int>(ram_.size()))
             ram_[static_cast<std::size_t>(ramCount_++)] = b;
     const int size = RamCount_->value();
-    // A load started meanwhile owns the link: the dump ends.
+    // The link takes no more from handlers: the dump ends.
     if (!context_.Trans_chk()) {
-        dumping_ = false;
+        stop(QStringLiteral("the line was busy"));
         return;
     }
     if (ramCount_ < size) {
@@ -337,14 +359,14 @@ void TDebugTab::sampClick() {
 
 void TDebugTab::readSample(int index) {
     sampleIndex_ = index;
-    context_.Send({kR, kAreaSample, lo(index)});
+    sent(context_.Request({kR, kAreaSample, lo(index)}));
 }
 
 void TDebugTab::sampleReply(std::uint16_t word) {
     if (!sampling_) return;
     samples_[static_cast<std::size_t>(sampleIndex_)] = word;
     if (!context_.Trans_chk()) {
-        sampling_ = false;
+        stop(QStringLiteral("the line was busy"));
         return;
     }
     if (sampleIndex_ < cam::kAreaSampleCount - 1) {

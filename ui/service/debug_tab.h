@@ -41,8 +41,14 @@ class TDebugTab : public QWidget {
     // Replies while this page is active: error replies are reported, replies
     // to reads are shown.
     void Debug_tend();
-    // The technician left the tab: a RAM dump or sample reading ends there.
-    void PageLeft() { dumping_ = sampling_ = false; }
+    // The technician left the tab: a RAM dump or sample reading ends there
+    // and says so.
+    void PageLeft() { stop(QStringLiteral("the tab was changed")); }
+    // A load sequence takes the line: the same.
+    void LoadStarted() { stop(QStringLiteral("a load took the line")); }
+    // The frame tagged `tag` will never be answered: the dump or sample
+    // reading waiting for it ends.
+    void Abandoned(std::uint32_t tag);
     // The read replies of this page (register, EEPROM word, RAM, area sample).
     void Trans_rd_dbg();
 
@@ -86,6 +92,11 @@ class TDebugTab : public QWidget {
     bool within(const THexField* field, int value, int first, int last);
     // Register address of the selected row of DspAdr, -1 when none is selected.
     int selectedRegister() const;
+    // Ends a running RAM dump or sample reading with a message naming `why`.
+    void stop(const QString& why);
+    // Remembers `tag` as the frame the dump or sample reading waits for; a
+    // frame that was not sent (0) ends it.
+    bool sent(std::uint32_t tag);
     // RAM dump.
     void startDump(int address);
     void readRam(int address);
@@ -139,4 +150,7 @@ class TDebugTab : public QWidget {
     bool sampling_ = false;
     std::array<std::uint16_t, cam::kAreaSampleCount> samples_{};
     int sampleIndex_ = 0;
+    // The tag of the dump's or the sample reading's read in flight: only its
+    // answer moves either on.
+    std::uint32_t awaited_ = 0;
 };
