@@ -33,6 +33,13 @@ bool separates(char16_t c) {
     return c < 0x80 && !letter && !(c >= u'0' && c <= u'9');
 }
 
+// The full-width forms an input method types stand for their ASCII twins;
+// its blank and the ideographic comma and full stop for a blank.
+char16_t ascii(char16_t c) {
+    if (c >= 0xFF01 && c <= 0xFF5E) return static_cast<char16_t>(c - 0xFF01 + u'!');
+    return c == 0x3000 || c == 0x3001 || c == 0x3002 ? u' ' : c;
+}
+
 // Runs of digits split by separators; each run gives a byte per
 // two digits and a byte of its own for an odd last digit. A character that is
 // none of these refuses the text, unless more than 15 bytes came before it.
@@ -49,7 +56,7 @@ Expected reference(std::u16string_view text) {
         run.clear();
     };
     for (std::size_t i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i];
+        const char16_t c = ascii(text[i]);
         if (ascii_digit(c) >= 0) {
             run.push_back(ascii_digit(c));
         } else if (separates(c)) {

@@ -260,7 +260,8 @@ TEST(HexFields, TypedDigitsShowInUpperCase) {
         EXPECT_EQ(field->text(), QStringLiteral("ABCD").left(field->maxLength()));
         field->clear();
         QApplication::clipboard()->setText(QStringLiteral("fedc").left(field->maxLength()));
-        field->paste();
+        QKeyEvent paste(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier);
+        QApplication::sendEvent(field, &paste);
         EXPECT_EQ(field->text(), QStringLiteral("FEDC").left(field->maxLength()));
     }
 }

@@ -10,11 +10,14 @@ namespace {
 // refused here: the handlers say what is wrong with a text.
 class TUpperCase : public QValidator {
   public:
-    using QValidator::QValidator;
+    explicit TUpperCase(THexField* field) : QValidator(field), field_(field) {}
     State validate(QString& input, int&) const override {
-        input = input.toUpper();
+        if (field_->Typing()) input = input.toUpper();
         return Acceptable;
     }
+
+  private:
+    THexField* field_;
 };
 } // namespace
 
@@ -35,4 +38,20 @@ int THexField::value() const {
 void THexField::setValue(unsigned value) {
     const int digits = maxLength();
     setText(QStringLiteral("%1").arg(value, digits, 16, QLatin1Char('0')).right(digits).toUpper());
+}
+
+void THexField::keyPressEvent(QKeyEvent* event) {
+    typed([&] { QLineEdit::keyPressEvent(event); });
+}
+void THexField::inputMethodEvent(QInputMethodEvent* event) {
+    typed([&] { QLineEdit::inputMethodEvent(event); });
+}
+void THexField::contextMenuEvent(QContextMenuEvent* event) {
+    typed([&] { QLineEdit::contextMenuEvent(event); }); // its Paste runs inside
+}
+void THexField::mouseReleaseEvent(QMouseEvent* event) {
+    typed([&] { QLineEdit::mouseReleaseEvent(event); }); // the selection pasted by the middle button
+}
+void THexField::dropEvent(QDropEvent* event) {
+    typed([&] { QLineEdit::dropEvent(event); });
 }
