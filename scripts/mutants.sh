@@ -2,12 +2,18 @@
 # Mutation check: applies, one at a time, small changes to the link's rules
 # that a sound test suite must notice, rebuilds incrementally and runs the
 # test programs. Fails if any change leaves every test green. Each source file
-# is put back as it was (and rebuilt) whatever happens.
-# Usage: scripts/mutants.sh [BUILD_DIR]   (default build/, configured already)
+# is put back as it was whatever happens.
+# Usage: scripts/mutants.sh [BUILD_DIR]   (default build-mutants/)
+# The build is unoptimised and without debug information, so that a mutant
+# costs one compile, a quick link and the test run.
 set -uo pipefail
 cd "$(dirname "$0")/.."
-dir=${1:-build}
+dir=${1:-build-mutants}
 export QT_QPA_PLATFORM=offscreen
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+cmake -S . -B "$dir" -DCAM_WERROR=ON -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g0 \
+  "${launcher[@]}" >/dev/null || exit 2
 targets=(test_link test_ui test_transactions)
 
 # file | test programs that must notice | perl substitution | what the change breaks
@@ -25,6 +31,12 @@ mutants=(
   "link/link.cpp|test_ui|s/    receiver_\.Reset\(\);\n    mode_ = Idle;\n    inFlight_ = true;/    receiver_.Reset();\n    inFlight_ = true;/|a re-sent command's ACK counts as its reply"
   "link/receiver.cpp|test_link|s/std::copy_n\(frame_\.begin\(\), length_, buffer_\.begin\(\)\);//; s/frame_\[/buffer_[/g; s/frame_\.data/buffer_.data/g|bytes that failed the CRC reach the decoders"
   "link/link.cpp|test_ui|s/for \(std::uint32_t n = port_\.Waiting\(\); n > 0;/for (std::uint32_t n = 0; n > 0;/|a stale ACK at connection is taken for the first step's"
+  "ui/copy/copy_tab.cpp|test_ui|s/\(running_ \|\| verifying_\) && context_\.Answers\(awaited_\)/(running_ || verifying_)/|a copy or Verify moves on on any reply"
+  "ui/copy/copy_tab.cpp|test_ui|s/interrupt\(QStringLiteral\(\"a load took the line\"\)\);//|a copy stalls when a load takes the line"
+  "ui/service/debug_tab.cpp|test_ui|s/if \(context_\.Answers\(awaited_\)\) ramReply/ramReply/|a RAM dump counts any RAM reply as its own"
+  "ui/main/line_tab.cpp|test_ui|s/if \(!context_\.Answers\(lensTag_\)\) return;//|a lens adjustment moves on on any reply"
+  "ui/defect/defect_decode.cpp|test_ui|s/&& context_\.Answers\(searchTag_\)\) searchDoneA/) searchDoneA/|a defect search takes another reply for its result"
+  "ui/main/easy_decode.cpp|test_ui|s/context_\.Send\(\{0x21, 0x1B, 0x06, kAwbMiddle\}\);//|one-push balance shows a level the camera does not hold"
 )
 
 # build TARGET... / tests_pass TARGET...

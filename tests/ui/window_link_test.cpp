@@ -107,7 +107,9 @@ const std::vector<Case> kCases = {
          cam::TxFrame f{};
          f[1] = 0xA0;
          cam::complete_command_frame(f, 2);
+         f[0] = cam::STX;
          f[18] ^= 0xFF;
+         b.port->Receive({0xFF}); // the byte after the last reply frame
          b.port->Receive(Bytes(f.begin(), f.end()));
          b.port->Deliver();
          b.window->SW_push(4); // at once: no exchange was opened
