@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -77,7 +78,6 @@ struct Bench {
     }
 };
 
-
 // Payload bytes 1..3 of the reads of `code` sent since command `from`.
 inline std::vector<Bytes> stepsOf(const Bench& b, std::size_t from, std::uint8_t code) {
     std::vector<Bytes> out;
@@ -85,6 +85,14 @@ inline std::vector<Bytes> stepsOf(const Bench& b, std::size_t from, std::uint8_t
         if (b.commands[i][0] == cam::kReadClass && b.commands[i][1] == code)
             out.emplace_back(b.commands[i].begin(), b.commands[i].begin() + 3);
     return out;
+}
+
+// Command frames since command `from` whose payload begins with `head`.
+inline int framesOf(const Bench& b, const Bytes& head, std::size_t from = 0) {
+    int n = 0;
+    for (std::size_t i = from; i < b.commands.size(); ++i)
+        n += std::equal(head.begin(), head.end(), b.commands[i].begin()) ? 1 : 0;
+    return n;
 }
 
 // The camera changes a setting by itself (its own keys, another tool).

@@ -33,11 +33,6 @@ void silence(Bench& b, bool silent) {
     o.silent = silent;
     b.camera.SetFaults(o);
 }
-int framesOf(const Bench& b, const Bytes& head) {
-    return static_cast<int>(std::count_if(b.commands.begin(), b.commands.end(), [&](const Bytes& c) {
-        return std::equal(head.begin(), head.end(), c.begin());
-    }));
-}
 // Easy loads that ran to their last step.
 int easyLoads(const Bench& b) {
     return framesOf(b, {0x31, 0x0C, 0x01, 0x51});
@@ -100,7 +95,9 @@ const std::vector<Case> kCases = {
              b.window->SW_push(3);
          b.port->Deliver();
      },
-     [](Bench& b) { EXPECT_EQ(framesOf(b, {0x21, 0x32, 0x03}), 3); }},
+     [](Bench& b) {
+         EXPECT_EQ(framesOf(b, {0x21, 0x32, 0x03}), 3);
+     }},
     // A frame that fails its check while nothing is awaited opens no exchange.
     {"BadFrameWhileIdle", 1,
      [](Bench& b) {

@@ -23,12 +23,6 @@ bool enabled(Bench& b, const char* name) {
     return !b.find<QWidget>(name)->testAttribute(Qt::WA_ForceDisabled);
 }
 
-std::size_t countOf(const Bench& b, std::size_t from, const Bytes& head) {
-    return static_cast<std::size_t>(std::count_if(
-        b.commands.begin() + static_cast<std::ptrdiff_t>(from), b.commands.end(),
-        [&head](const Bytes& c) { return std::equal(head.begin(), head.end(), c.begin()); }));
-}
-
 // Hands the camera's answers over one exchange at a time, `rounds` of them.
 void deliverRounds(Bench& b, int rounds) {
     for (int i = 0; i < rounds; ++i)
@@ -61,9 +55,8 @@ const std::vector<Row> kRows = {
          b.port->Deliver();
      },
      [](Bench& b, std::size_t from) {
-         EXPECT_EQ(countOf(b, from, {0x21, 0x45, 0x04, 0x00}), 1u);
-         EXPECT_EQ(countOf(b, from, {0x21, 0x45, 0x04, 0x01}),
-                   static_cast<std::size_t>(camsim::kLensAdjustSteps));
+         EXPECT_EQ(framesOf(b, {0x21, 0x45, 0x04, 0x00}, from), 1);
+         EXPECT_EQ(framesOf(b, {0x21, 0x45, 0x04, 0x01}, from), camsim::kLensAdjustSteps);
          EXPECT_FALSE(b.camera.Lens().lensAdjusting);
          EXPECT_TRUE(enabled(b, "AdjustGo"));
          EXPECT_TRUE(enabled(b, "IRISAdjustSet"));
@@ -77,9 +70,8 @@ const std::vector<Row> kRows = {
          b.port->Deliver();
      },
      [](Bench& b, std::size_t from) {
-         EXPECT_EQ(countOf(b, from, {0x21, 0x32, 0x01}), 1u);
-         EXPECT_EQ(countOf(b, from, {0x21, 0x46}),
-                   static_cast<std::size_t>(camsim::kLensAdjustSteps));
+         EXPECT_EQ(framesOf(b, {0x21, 0x32, 0x01}, from), 1);
+         EXPECT_EQ(framesOf(b, {0x21, 0x46}, from), camsim::kLensAdjustSteps);
          EXPECT_FALSE(b.camera.Lens().lensAdjusting);
          EXPECT_TRUE(enabled(b, "AdjustGo"));
      }},
@@ -92,8 +84,8 @@ const std::vector<Row> kRows = {
          b.port->Deliver();
      },
      [](Bench& b, std::size_t from) {
-         EXPECT_EQ(countOf(b, from, {0x21, 0x36, 0x09}), 1u);
-         EXPECT_EQ(countOf(b, from, {0x21, 0x36, 0x0A}), 1u);
+         EXPECT_EQ(framesOf(b, {0x21, 0x36, 0x09}, from), 1);
+         EXPECT_EQ(framesOf(b, {0x21, 0x36, 0x0A}, from), 1);
          const auto& points = b.camera.Service().defect.current.points;
          EXPECT_EQ(points[1].x, b.camera.Service().defect.sensor[1].x - 22);
          EXPECT_EQ(points[2].x, b.camera.Service().defect.sensor[2].x - 22);
