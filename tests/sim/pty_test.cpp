@@ -2,6 +2,7 @@
 
 #include "sim_test_util.h"
 
+#include "sim/eeprom_file.h"
 #include "sim/pty_server.h"
 
 #include <chrono>
@@ -13,6 +14,7 @@
 #include <spawn.h>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <thread>
@@ -133,6 +135,7 @@ class SimProcess {
     }
 
     bool Running() const { return pid_ > 0; }
+    int Signal(int signal) { return pid_ > 0 ? ::kill(pid_, signal) : -1; }
 
   private:
     pid_t pid_ = -1;
@@ -255,6 +258,64 @@ TEST(SimProgram, ServesTheCameraOnAPseudoTerminal) {
     EXPECT_NE(logged.find("PC>CAM 05"), std::string::npos);
     EXPECT_NE(logged.find("CAM>PC 15"), std::string::npos);
     std::remove(log.c_str());
+}
+
+// Polls for `path` to hold `size` bytes; false once the deadline has passed.
+bool WaitForFile(const std::string& path, std::size_t size) {
+    const auto deadline = Clock::now() + kDeadline;
+    while (Clock::now() < deadline) {
+        struct stat info {};
+        if (::stat(path.c_str(), &info) == 0 && static_cast<std::size_t>(info.st_size) == size)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+TEST(SimProgram, WritesTheEepromOnSigusr1AndAtExit) {
+    camsim::CameraModel start;
+    start.SetEeprom(0x0005, 0x1234);
+    start.SetEeprom(0x03FF, 0xBEEF);
+    const std::string startText = camsim::EepromCopyText(start.Memory());
+    const std::string in = TempPath("start.dat");
+    const std::string out = TempPath("out.dat");
+    std::string error;
+    ASSERT_TRUE(camsim::WriteFileAtomically(in, startText, &error)) << error;
+    std::remove(out.c_str());
+
+    SimProcess sim({"--eeprom", in, "--eeprom-out", out});
+    ASSERT_TRUE(sim.Running());
+    const std::string device = sim.ReadLine(); // the handlers are in place from here on
+    ASSERT_EQ(device.rfind("/dev/", 0), 0u) << device;
+
+    ASSERT_EQ(sim.Signal(SIGUSR1), 0);
+    ASSERT_TRUE(WaitForFile(out, startText.size()));
+    EXPECT_EQ(ReadFile(out), startText) << "still running, the camera it started as";
+
+    const int fd = OpenDevice(device);
+    ASSERT_GE(fd, 0) << std::strerror(errno);
+    EXPECT_EQ(ReadBytes(fd, 1), Bytes{cam::ACK});
+    const Bytes answer = Ask(fd, {0x21, 0x0C, 0x00, 0x05, 0xCA, 0xFE});
+    ASSERT_EQ(answer.size(), 20u);
+    EXPECT_EQ(answer[2], cam::kAccepted);
+    ::close(fd);
+
+    EXPECT_EQ(sim.Stop(), 0);
+    camsim::CameraModel after;
+    ASSERT_TRUE(after.LoadEepromFile(out, &error)) << error;
+    EXPECT_EQ(after.Eeprom(0x0005), 0xCAFE) << "the word written over the line";
+    EXPECT_EQ(after.Eeprom(0x03FF), 0xBEEF);
+    start.SetEeprom(0x0005, 0xCAFE);
+    EXPECT_EQ(ReadFile(out), camsim::EepromCopyText(start.Memory()));
+    std::remove(in.c_str());
+    std::remove(out.c_str());
 }
 
 TEST(SimProgram, EveryOpeningIsAnsweredAndOptionsApply) {
