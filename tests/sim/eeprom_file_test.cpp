@@ -7,8 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,13 +15,6 @@ namespace {
 
 std::string TempPath(const std::string& name) {
     return testing::TempDir() + "cam38r5_eeprom_" + std::to_string(::getpid()) + "_" + name;
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 // Every word differs from the factory image and from its neighbours, the
