@@ -2,6 +2,7 @@
 // path as its first line of output; see --help for the options.
 
 #include "sim/camera_model.h"
+#include "sim/eeprom_file.h"
 #include "sim/pty_server.h"
 #include "sim/sim_options.h"
 #include "sim/traffic_log.h"
@@ -24,6 +25,37 @@ extern "C" void on_stop_signal(int) {
         const char byte = 1;
         [[maybe_unused]] const ssize_t n = ::write(fd, &byte, 1);
     }
+}
+
+// SIGUSR1 asks for the EEPROM file: the handler only notes it and wakes the
+// serving loop, which writes the file.
+volatile std::sig_atomic_t g_saveRequested = 0;
+volatile std::sig_atomic_t g_wakeDescriptor = -1;
+
+extern "C" void on_save_signal(int) {
+    g_saveRequested = 1;
+    const int fd = g_wakeDescriptor;
+    if (fd >= 0) {
+        const char byte = 1;
+        [[maybe_unused]] const ssize_t n = ::write(fd, &byte, 1);
+    }
+}
+
+void install_save_handler(int wakeDescriptor) {
+    g_wakeDescriptor = wakeDescriptor;
+    struct sigaction action {};
+    action.sa_handler = on_save_signal;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGUSR1, &action, nullptr);
+}
+
+bool save_eeprom(const std::string& program, const camsim::CameraModel& model,
+                 const std::string& path) {
+    std::string error;
+    if (camsim::WriteFileAtomically(path, camsim::EepromCopyText(model.Memory()), &error))
+        return true;
+    std::cerr << program << ": cannot write the EEPROM: " << error << std::endl;
+    return false;
 }
 
 void install_stop_handlers(int stopDescriptor) {
@@ -96,6 +128,14 @@ int main(int argc, char** argv) {
     }
     if (log.IsOpen()) server.SetLog(&log);
     install_stop_handlers(server.StopDescriptor());
+    if (!options.eepromOutPath.empty()) {
+        server.SetWakeHandler([&] {
+            if (!g_saveRequested) return;
+            g_saveRequested = 0;
+            save_eeprom(program, model, options.eepromOutPath);
+        });
+        install_save_handler(server.WakeDescriptor());
+    }
     if (!options.linkPath.empty() && !make_link(options.linkPath, server.DevicePath(), &error)) {
         std::cerr << program << ": " << error << "\n";
         return 1;
@@ -104,9 +144,11 @@ int main(int argc, char** argv) {
     std::cout << server.DevicePath() << std::endl;
     const bool served = server.Serve(&error);
     if (!options.linkPath.empty()) remove_link(options.linkPath, server.DevicePath());
+    const bool saved =
+        options.eepromOutPath.empty() || save_eeprom(program, model, options.eepromOutPath);
     if (!served) {
         std::cerr << program << ": " << error << "\n";
         return 1;
     }
-    return 0;
+    return saved ? 0 : 1;
 }

@@ -52,6 +52,8 @@ PtyServer::~PtyServer() {
     close_fd(master_);
     close_fd(stopRead_);
     close_fd(stopWrite_);
+    close_fd(wakeRead_);
+    close_fd(wakeWrite_);
     close_fd(opens_);
 }
 
@@ -103,7 +105,17 @@ bool PtyServer::Open(std::string* error) {
     if (::pipe2(pipe, O_CLOEXEC | O_NONBLOCK) != 0) return fail("pipe2");
     stopRead_ = pipe[0];
     stopWrite_ = pipe[1];
+    if (::pipe2(pipe, O_CLOEXEC | O_NONBLOCK) != 0) return fail("pipe2");
+    wakeRead_ = pipe[0];
+    wakeWrite_ = pipe[1];
     return true;
+}
+
+void PtyServer::Woken() {
+    char buffer[64];
+    while (::read(wakeRead_, buffer, sizeof buffer) > 0) {
+    }
+    if (wakeHandler_) wakeHandler_();
 }
 
 bool PtyServer::HungUp() const {
@@ -227,14 +239,17 @@ bool PtyServer::ServeWatchingOpens(std::string* error) {
         }
         // The master is left out while the device is closed: it would report
         // its hang-up all the time.
-        pollfd fds[3] = {
-            {stopRead_, POLLIN, 0}, {opens_, POLLIN, 0}, {openCount > 0 ? master_ : -1, events, 0}};
-        if (poll_for(fds, 3, timeout) < 0) {
+        pollfd fds[4] = {{stopRead_, POLLIN, 0},
+                         {opens_, POLLIN, 0},
+                         {openCount > 0 ? master_ : -1, events, 0},
+                         {wakeRead_, POLLIN, 0}};
+        if (poll_for(fds, 4, timeout) < 0) {
             if (errno == EINTR) continue;
             if (error) *error = system_error("poll");
             return false;
         }
         if (fds[0].revents & POLLIN) return true;
+        if (fds[3].revents & POLLIN) Woken();
         if (fds[1].revents & POLLIN) {
             alignas(inotify_event) char buffer[4096];
             const ssize_t n = ::read(opens_, buffer, sizeof buffer);
@@ -263,13 +278,14 @@ bool PtyServer::ServeWatchingHangUp(std::string* error) {
     bool lineOpen = false;
     for (;;) {
         if (!lineOpen) {
-            pollfd stop{stopRead_, POLLIN, 0};
-            const int r = ::poll(&stop, 1, kHangUpPollMs);
+            pollfd waits[2] = {{stopRead_, POLLIN, 0}, {wakeRead_, POLLIN, 0}};
+            const int r = ::poll(waits, 2, kHangUpPollMs);
             if (r < 0 && errno != EINTR) {
                 if (error) *error = system_error("poll");
                 return false;
             }
-            if (r > 0 && (stop.revents & POLLIN)) return true;
+            if (r > 0 && (waits[0].revents & POLLIN)) return true;
+            if (r > 0 && (waits[1].revents & POLLIN)) Woken();
             if (HungUp()) continue;
             lineOpen = true;
             Opened();
@@ -283,13 +299,14 @@ bool PtyServer::ServeWatchingHangUp(std::string* error) {
             events |= POLLOUT;
             timeout = Clock::duration(-1);
         }
-        pollfd fds[2] = {{master_, events, 0}, {stopRead_, POLLIN, 0}};
-        if (poll_for(fds, 2, timeout) < 0) {
+        pollfd fds[3] = {{master_, events, 0}, {stopRead_, POLLIN, 0}, {wakeRead_, POLLIN, 0}};
+        if (poll_for(fds, 3, timeout) < 0) {
             if (errno == EINTR) continue;
             if (error) *error = system_error("poll");
             return false;
         }
         if (fds[1].revents & POLLIN) return true;
+        if (fds[2].revents & POLLIN) Woken();
         if (!Transfer(fds[0].revents)) {
             lineOpen = false;
             Closed();

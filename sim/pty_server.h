@@ -19,6 +19,7 @@
 #include <chrono>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 
 namespace camsim {
@@ -45,6 +46,10 @@ class PtyServer {
     void SetInputPace(bool pace) { paceInput_ = pace; }
     // Writing one byte here ends Serve; safe to use from a signal handler.
     int StopDescriptor() const { return stopWrite_; }
+    // Writing a byte here makes Serve call the wake handler from its own loop
+    // (not from a signal handler, which may only write the byte).
+    int WakeDescriptor() const { return wakeWrite_; }
+    void SetWakeHandler(std::function<void()> handler) { wakeHandler_ = std::move(handler); }
     // Answers the tool until stopped; false with a message on a system error.
     bool Serve(std::string* error);
 
@@ -58,6 +63,8 @@ class PtyServer {
     bool ServeWatchingOpens(std::string* error);
     bool ServeWatchingHangUp(std::string* error);
     void Opened();
+    // Empties the wake pipe and calls the wake handler.
+    void Woken();
     void Closed();
     // Sends the camera's greeting (ACK) once the line has been open for a
     // moment without the tool sending anything.
@@ -85,6 +92,9 @@ class PtyServer {
     int master_ = -1;
     int stopRead_ = -1;
     int stopWrite_ = -1;
+    int wakeRead_ = -1;
+    int wakeWrite_ = -1;
+    std::function<void()> wakeHandler_;
     int opens_ = -1; // inotify descriptor watching the device, -1 if none
     std::string devicePath_;
     std::deque<Pending> output_;

@@ -63,8 +63,9 @@ bool ParseSimOptions(const std::vector<std::string>& args, SimOptions* options,
             if (name == "--help" || name == "-h") options->help = true;
             continue;
         }
-        if (name != "--link" && name != "--log" && name != "--eeprom" && name != "--video" &&
-            name != "--resolution" && name != "--fault-seed" && !fault_count(name, options->model))
+        if (name != "--link" && name != "--log" && name != "--eeprom" && name != "--eeprom-out" &&
+            name != "--video" && name != "--resolution" && name != "--fault-seed" &&
+            !fault_count(name, options->model))
             return fail("unknown option " + name);
         if (!take_value() || value.empty()) return fail(name + " needs a value");
         if (name == "--link") {
@@ -73,6 +74,8 @@ bool ParseSimOptions(const std::vector<std::string>& args, SimOptions* options,
             options->logPath = value;
         } else if (name == "--eeprom") {
             options->eepromPath = value;
+        } else if (name == "--eeprom-out") {
+            options->eepromOutPath = value;
         } else if (name == "--video") {
             if (value != "pal" && value != "ntsc") return fail("--video takes pal or ntsc");
             options->model.pal = value == "pal";
@@ -114,6 +117,8 @@ std::string SimUsage(const std::string& program) {
            "  --silent             answer nothing at all\n"
            "  --eeprom FILE        start from the EEPROM written by the command records of FILE\n"
            "                       (one payload per line as hexadecimal text, as in a copy file)\n"
+           "  --eeprom-out FILE    write the EEPROM to FILE as a copy file (all 1024 words, then\n"
+           "                       the end record) at exit and whenever SIGUSR1 arrives\n"
            "  --video pal|ntsc     television system (default pal)\n"
            "  --resolution hi|lo   CCD resolution (default hi)\n"
            "  --help               show this text\n";

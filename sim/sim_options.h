@@ -13,6 +13,7 @@ struct SimOptions {
     std::string linkPath;         // --link: stable symbolic link to the device
     std::string logPath;          // --log: traffic log
     std::string eepromPath;       // --eeprom: start image
+    std::string eepromOutPath;    // --eeprom-out: EEPROM written at exit and on SIGUSR1
     bool pace = false;            // --pace: bytes at the line rate
     bool paceInput = false;       // --pace-in: the tool's bytes reach the camera at the line rate
     bool logMicroseconds = false; // --log-us: time stamps to the microsecond

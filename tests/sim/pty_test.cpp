@@ -2,8 +2,10 @@
 
 #include "sim_test_util.h"
 
+#include "sim/eeprom_file.h"
 #include "sim/pty_server.h"
 
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstring>
@@ -13,6 +15,7 @@
 #include <spawn.h>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <thread>
@@ -133,6 +136,7 @@ class SimProcess {
     }
 
     bool Running() const { return pid_ > 0; }
+    int Signal(int signal) { return pid_ > 0 ? ::kill(pid_, signal) : -1; }
 
   private:
     pid_t pid_ = -1;
@@ -167,8 +171,21 @@ TEST(PtyServer, AnswersOpeningsWhicheverWayItWatches) {
         camsim::PtyServer server(model, false, watchOpens);
         std::string error;
         ASSERT_TRUE(server.Open(&error)) << error;
+        std::atomic<int> wakes{0};
+        server.SetWakeHandler([&] { ++wakes; });
         bool served = false;
         std::thread serving([&] { served = server.Serve(&error); });
+        // A wake byte runs the handler in the serving loop, which goes on;
+        // with the line closed here and open later.
+        const auto woken = [&](int count) {
+            const char wake = 1;
+            EXPECT_EQ(::write(server.WakeDescriptor(), &wake, 1), 1);
+            const auto deadline = Clock::now() + kDeadline;
+            while (wakes < count && Clock::now() < deadline)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            return wakes.load();
+        };
+        EXPECT_EQ(woken(1), 1) << watchOpens;
         // Quick re-openings are only told apart where opens are counted.
         const int openings = watchOpens ? 3 : 1;
         for (int n = 0; n < openings; ++n) {
@@ -180,6 +197,7 @@ TEST(PtyServer, AnswersOpeningsWhicheverWayItWatches) {
             EXPECT_EQ(ReadBytes(fd, 1), Bytes{cam::ACK});
             ::close(fd);
         }
+        EXPECT_EQ(woken(2), 2) << watchOpens;
         const char stop = 1;
         ASSERT_EQ(::write(server.StopDescriptor(), &stop, 1), 1);
         serving.join();
@@ -255,6 +273,64 @@ TEST(SimProgram, ServesTheCameraOnAPseudoTerminal) {
     EXPECT_NE(logged.find("PC>CAM 05"), std::string::npos);
     EXPECT_NE(logged.find("CAM>PC 15"), std::string::npos);
     std::remove(log.c_str());
+}
+
+// Polls for `path` to hold `size` bytes; false once the deadline has passed.
+bool WaitForFile(const std::string& path, std::size_t size) {
+    const auto deadline = Clock::now() + kDeadline;
+    while (Clock::now() < deadline) {
+        struct stat info {};
+        if (::stat(path.c_str(), &info) == 0 && static_cast<std::size_t>(info.st_size) == size)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+TEST(SimProgram, WritesTheEepromOnSigusr1AndAtExit) {
+    camsim::CameraModel start;
+    start.SetEeprom(0x0005, 0x1234);
+    start.SetEeprom(0x03FF, 0xBEEF);
+    const std::string startText = camsim::EepromCopyText(start.Memory());
+    const std::string in = TempPath("start.dat");
+    const std::string out = TempPath("out.dat");
+    std::string error;
+    ASSERT_TRUE(camsim::WriteFileAtomically(in, startText, &error)) << error;
+    std::remove(out.c_str());
+
+    SimProcess sim({"--eeprom", in, "--eeprom-out", out});
+    ASSERT_TRUE(sim.Running());
+    const std::string device = sim.ReadLine(); // the handlers are in place from here on
+    ASSERT_EQ(device.rfind("/dev/", 0), 0u) << device;
+
+    ASSERT_EQ(sim.Signal(SIGUSR1), 0);
+    ASSERT_TRUE(WaitForFile(out, startText.size()));
+    EXPECT_TRUE(ReadFile(out) == startText) << "still running, the camera it started as";
+
+    const int fd = OpenDevice(device);
+    ASSERT_GE(fd, 0) << std::strerror(errno);
+    EXPECT_EQ(ReadBytes(fd, 1), Bytes{cam::ACK});
+    const Bytes answer = Ask(fd, {0x21, 0x0C, 0x00, 0x05, 0xCA, 0xFE});
+    ASSERT_EQ(answer.size(), 20u);
+    EXPECT_EQ(answer[2], cam::kAccepted);
+    ::close(fd);
+
+    EXPECT_EQ(sim.Stop(), 0);
+    camsim::CameraModel after;
+    ASSERT_TRUE(after.LoadEepromFile(out, &error)) << error;
+    EXPECT_EQ(after.Eeprom(0x0005), 0xCAFE) << "the word written over the line";
+    EXPECT_EQ(after.Eeprom(0x03FF), 0xBEEF);
+    start.SetEeprom(0x0005, 0xCAFE);
+    EXPECT_TRUE(ReadFile(out) == camsim::EepromCopyText(start.Memory()));
+    std::remove(in.c_str());
+    std::remove(out.c_str());
 }
 
 TEST(SimProgram, EveryOpeningIsAnsweredAndOptionsApply) {

@@ -120,10 +120,10 @@ TEST(SimOptions, CommandLines) {
         std::vector<std::string> args;
         bool pal, hi, pace, silent;
         int drop, corrupt;
-        std::string link, log, eeprom;
+        std::string link, log, eeprom, eepromOut;
     };
     const Case cases[] = {
-        {{}, true, true, false, false, 0, 0, "", "", ""},
+        {{}, true, true, false, false, 0, 0, "", "", "", ""},
         {{"--video", "ntsc", "--resolution=lo", "--pace", "--silent"},
          false,
          false,
@@ -133,9 +133,10 @@ TEST(SimOptions, CommandLines) {
          0,
          "",
          "",
+         "",
          ""},
         {{"--drop-reply", "3", "--corrupt-reply=5", "--link", "/tmp/cam", "--log", "l.txt",
-          "--eeprom", "e.dat"},
+          "--eeprom", "e.dat", "--eeprom-out=o.dat"},
          true,
          true,
          false,
@@ -144,7 +145,8 @@ TEST(SimOptions, CommandLines) {
          5,
          "/tmp/cam",
          "l.txt",
-         "e.dat"},
+         "e.dat",
+         "o.dat"},
     };
     for (const auto& c : cases) {
         camsim::SimOptions options;
@@ -160,6 +162,7 @@ TEST(SimOptions, CommandLines) {
         EXPECT_EQ(options.linkPath, c.link) << line;
         EXPECT_EQ(options.logPath, c.log) << line;
         EXPECT_EQ(options.eepromPath, c.eeprom) << line;
+        EXPECT_EQ(options.eepromOutPath, c.eepromOut) << line;
         EXPECT_FALSE(options.help);
     }
 }
@@ -168,6 +171,7 @@ TEST(SimOptions, WrongCommandLines) {
     const std::vector<std::string> cases[] = {
         {"--video", "secam"}, {"--resolution"}, {"--drop-reply", "-1"}, {"--corrupt-reply", "2x"},
         {"--link="},          {"--pace=1"},     {"--speed", "9600"},    {"--log", "a", "extra"},
+        {"--eeprom-out"},
     };
     for (const auto& args : cases) {
         camsim::SimOptions options;
