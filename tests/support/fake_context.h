@@ -15,7 +15,7 @@ class FakeContext : public TTabContext {
     cam::TxFrame tx{};
     cam::ReplyBuffer reply{};
     std::array<std::int32_t, 2048> data{};
-    std::vector<cam::TxFrame> sent; // completed frames, in order
+    std::vector<cam::TxFrame> sent;  // completed frames, in order
     std::vector<std::uint32_t> tags; // the tag of each
     std::vector<std::pair<int, std::uint16_t>> registers;
 

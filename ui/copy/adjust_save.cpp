@@ -15,8 +15,8 @@ constexpr std::uint8_t kLastRegister = 0x2F;  // hue BY-
 void storeRegister(TTabContext& context, std::uint8_t r) {
     const std::int32_t value = context.Data(r);
     context.Send({cam::kWriteClass, kStoringRegisterWrite, r,
-                      static_cast<std::uint8_t>((value >> 8) & 0xFF),
-                      static_cast<std::uint8_t>(value & 0xFF)});
+                  static_cast<std::uint8_t>((value >> 8) & 0xFF),
+                  static_cast<std::uint8_t>(value & 0xFF)});
 }
 } // namespace
 

@@ -50,7 +50,8 @@ void THexField::contextMenuEvent(QContextMenuEvent* event) {
     typed([&] { QLineEdit::contextMenuEvent(event); }); // its Paste runs inside
 }
 void THexField::mouseReleaseEvent(QMouseEvent* event) {
-    typed([&] { QLineEdit::mouseReleaseEvent(event); }); // the selection pasted by the middle button
+    // The middle button pastes the selection.
+    typed([&] { QLineEdit::mouseReleaseEvent(event); });
 }
 void THexField::dropEvent(QDropEvent* event) {
     typed([&] { QLineEdit::dropEvent(event); });
