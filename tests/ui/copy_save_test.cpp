@@ -10,6 +10,7 @@ namespace {
 struct SaveChain : ::testing::Test {
     FakeContext ctx;
     FakeCopyHost host{ctx};
+    TAdjustSaveChain chain;
 
     SaveChain() { MessageLog::clear(); }
     // The camera's answer to a command of class `sent`.
@@ -17,7 +18,7 @@ struct SaveChain : ::testing::Test {
                 std::uint8_t status = cam::kAccepted) {
         ctx.tx[1] = sent;
         ctx.SetReply(bytes, status);
-        Trans_end_cstm(ctx, host);
+        chain.Trans_end_cstm(ctx, host);
     }
 };
 
@@ -55,6 +56,7 @@ TEST_F(SaveChain, OtherAnswersStoreNothing) {
         {"a register read of the load sequence", {0x0A, 0x2B}, 0x31, cam::kAccepted, 0, 0},
         {"a register after the chain", {0x0A, 0x30}, 0x21, cam::kAccepted, 0, 0},
         {"a non-storing register write", {0x0B, 0x2B}, 0x21, cam::kAccepted, 0, 0},
+        {"a storing write the chain did not send", {0x0A, 0x2B}, 0x21, cam::kAccepted, 0, 0},
     };
     for (const auto& c : cases) {
         MessageLog::clear();
@@ -65,6 +67,20 @@ TEST_F(SaveChain, OtherAnswersStoreNothing) {
         EXPECT_EQ(host.copyPages, 0) << c.what;
         EXPECT_EQ(MessageLog::count(" Error "), c.errors) << c.what;
     }
+}
+
+// Stopped half way (the page left, a load), the chain says so and the answer
+// to its last frame sends nothing more.
+TEST_F(SaveChain, AnInterruptedChainIsToldAndGoesNoFurther) {
+    Answer({0x41, 0x00});
+    ASSERT_EQ(ctx.sent.size(), 1u);
+    chain.Interrupt(QStringLiteral("the tab was changed"));
+    ASSERT_EQ(MessageLog::shown().size(), 1);
+    EXPECT_TRUE(MessageLog::shown()[0].text.contains(QStringLiteral("the tab was changed")));
+    Answer({0x0A, 0x2B});
+    EXPECT_EQ(ctx.sent.size(), 1u);
+    chain.Interrupt(QStringLiteral("a load took the line")); // nothing runs: nothing told
+    EXPECT_EQ(MessageLog::shown().size(), 1);
 }
 
 } // namespace

@@ -10,9 +10,24 @@
 // 0x2F; after the answer for 0x2F the Copy tab becomes the active page. The
 // answer to "Cancel" (21 41 01 FF) reloads the active tab instead.
 
+#include <QString>
+
+#include <cstdint>
+
 class TCopyHost;
 class TTabContext;
 
 // Runs for every reply while the Adjust tab is the active page, after the
 // common decoder. An error reply shows " Error " / "ERR" and ends the chain.
-void Trans_end_cstm(TTabContext& context, TCopyHost& host);
+// Each step goes on only at the answer to the chain's own last frame; the
+// chain ends with a message when its page is left or a load takes the line.
+class TAdjustSaveChain {
+  public:
+    void Trans_end_cstm(TTabContext& context, TCopyHost& host);
+    void Interrupt(const QString& why);
+    bool Awaits(std::uint32_t tag) const { return tag != 0 && tag == awaited_; }
+
+  private:
+    void store(TTabContext& context, std::uint8_t r);
+    std::uint32_t awaited_ = 0; // the tag of the chain's register write in flight
+};

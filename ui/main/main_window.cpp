@@ -337,6 +337,11 @@ void TF38R5::ExchangeAbandoned(std::uint32_t tag) {
     trans_.Abandoned(tag);
     copy_->Abandoned(tag);
     debug_->Abandoned(tag);
+    if (saveChain_.Awaits(tag)) // told after the give-up or the lost line has said why
+        QTimer::singleShot(0, this, [this, tag] {
+            if (saveChain_.Awaits(tag))
+                saveChain_.Interrupt(QStringLiteral("its frame was not answered"));
+        });
 }
 
 void TF38R5::ResetAcknowledged() {
@@ -382,6 +387,7 @@ void TF38R5::ReLoadClick() {
 void TF38R5::PageControl1Change() {
     if (pages_->currentIndex() != 1) debug_->PageLeft();
     if (pages_->currentIndex() != 3) copy_->PageLeft();
+    if (pages_->currentIndex() != 0) saveChain_.Interrupt(QStringLiteral("the tab was changed"));
     guarded([this] { trans_.PageControl1Change(); });
     // The page just shown is painted at once, greyed if its load runs.
     panelHold_->Release();
@@ -415,7 +421,7 @@ void TF38R5::Trans_end() {
     Trans_end_common();
     switch (pages_->currentIndex()) {
     case 0:
-        Trans_end_cstm(*this, *this);
+        saveChain_.Trans_end_cstm(*this, *this);
         break;
     case 1:
         debug_->Debug_tend();
@@ -649,6 +655,7 @@ void TF38R5::RefreshPointer() {
 void TF38R5::LoadStarting() {
     copy_->LoadStarted();
     debug_->LoadStarted();
+    saveChain_.Interrupt(QStringLiteral("a load took the line"));
 }
 
 void TF38R5::BeforeEasyLoad() {

@@ -5,6 +5,7 @@
 #include "link/link.h"
 #include "transactions/transactions.h"
 #include "ui/common/tab_context.h"
+#include "ui/copy/adjust_save.h"
 #include "ui/copy/copy_host.h"
 #include "ui/defect/defect_host.h"
 
@@ -203,6 +204,7 @@ class TF38R5 : public QMainWindow,
     TTrafficWindow* trafficWindow_ = nullptr;
     QAction* journalAction_ = nullptr;
     std::string lastConnection_;
+    TAdjustSaveChain saveChain_; // the Adjust tab's Save
     // Markers of the start, made before the traffic was handed over.
     std::vector<std::pair<std::string, std::int64_t>> earlyMarks_;
 };
