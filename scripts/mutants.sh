@@ -55,6 +55,10 @@ tests_pass "${targets[@]}" || { echo "mutants: the unchanged tree fails its test
 
 survivors=0
 backup=$(mktemp)
+file=
+# Stopped half way (Ctrl+C, a time limit), the changed file is put back too.
+restore() { [ -n "$file" ] && cp "$backup" "$file" && touch "$file"; rm -f "$backup"; }
+trap 'restore; exit 130' INT TERM
 for entry in "${mutants[@]}"; do
   IFS='|' read -r file programs change what <<<"$entry"
   read -ra these <<<"$programs"
@@ -75,7 +79,9 @@ for entry in "${mutants[@]}"; do
   fi
   cp "$backup" "$file"
   touch "$file"
+  file=
 done
+trap - INT TERM
 rm -f "$backup"
 build "${targets[@]}"
 echo "mutants: ${#mutants[@]} changes, $survivors not caught"
