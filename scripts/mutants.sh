@@ -55,15 +55,16 @@ tests_pass "${targets[@]}" || { echo "mutants: the unchanged tree fails its test
 
 survivors=0
 backup=$(mktemp)
-file=
+changed= # the file whose copy is in $backup while it is changed
 # Stopped half way (Ctrl+C, a time limit), the changed file is put back too.
-restore() { [ -n "$file" ] && cp "$backup" "$file" && touch "$file"; rm -f "$backup"; }
+restore() { [ -n "$changed" ] && cp "$backup" "$changed" && touch "$changed"; rm -f "$backup"; }
 trap 'restore; exit 130' INT TERM
 for entry in "${mutants[@]}"; do
   IFS='|' read -r file programs change what <<<"$entry"
   read -ra these <<<"$programs"
   started=$SECONDS
   cp -p "$file" "$backup"
+  changed=$file
   perl -0pi -e "$change" "$file"
   if cmp -s "$file" "$backup"; then
     echo "mutants: NOT APPLIED ($file): $what"
@@ -79,7 +80,7 @@ for entry in "${mutants[@]}"; do
   fi
   cp "$backup" "$file"
   touch "$file"
-  file=
+  changed=
 done
 trap - INT TERM
 rm -f "$backup"
