@@ -3,7 +3,9 @@
 
 #include "tests/ui/copy_test_support.h"
 
+#include <QCheckBox>
 #include <QDir>
+#include <QLabel>
 
 #include <csignal>
 #include <functional>
@@ -237,4 +239,39 @@ TEST_F(CopyTabTest, SingleCopyStopsWhenTheTabIsLeft) {
               1);
 }
 
+} // namespace copy_test
+
+namespace copy_test {
+namespace {
+
+// "Same File Name" is ticked only when a copy starts (not by Verify, not by
+// a file that failed to load), and a reused file is always the one "File
+// Name" shows: otherwise the open dialog asks.
+TEST_F(CopyTabTest, SameFileNameReusesOnlyTheFileShown) {
+    auto* same = get<QCheckBox>("Same");
+    auto* shown = get<QLabel>("Copyfname2");
+    const QString bad = path("bad.dat");
+    WriteFile(bad, "no records here\r\n");
+    for (auto click : {&TCopyTab::VerifyButtonClick, &TCopyTab::ptocOkClick}) {
+        dialogAnswers.push_back(bad);
+        (tab.*click)();
+        EXPECT_FALSE(same->isChecked());
+    }
+    const QString a = path("a.dat");
+    WriteFile(a, "210c0005ab\r\n");
+    dialogAnswers.push_back(a);
+    tab.ptocOkClick();
+    ctx.SetReply({0x0C, 0x00, 0x05});
+    tab.Trans_end_copy();
+    ASSERT_TRUE(same->isChecked());
+    shown->setText(path("b.dat")); // as a Camera->PC to b.dat leaves it
+    const int dialogs = dialogsRun;
+    ctx.sent.clear();
+    tab.ptocOk2Click(); // no answer: cancelled
+    EXPECT_EQ(dialogsRun, dialogs + 1);
+    EXPECT_TRUE(ctx.sent.empty());
+    EXPECT_TRUE(host.bulk.empty());
+}
+
+} // namespace
 } // namespace copy_test

@@ -365,9 +365,10 @@ void TCopyTab::writeCameraFile() {
 
 // ---- PC->Camera ------------------------------------------------------------
 
-bool TCopyTab::chooseOpenFile(bool reuse) {
+bool TCopyTab::chooseOpenFile(const QString& shown) {
     if (Same_->isChecked()) {
-        if (reuse && OpenDialog1_->HasFileName()) return true;
+        // Never a file other than the one the technician sees.
+        if (OpenDialog1_->HasFileName() && OpenDialog1_->FileName == shown) return true;
         Same_->setChecked(false);
     }
     return runDialog_(*OpenDialog1_);
@@ -394,11 +395,11 @@ void TCopyTab::ptocOkClick() {
     Label35_->setText(QStringLiteral("PC->Camera(Single)"));
     ProgressBar3_->setValue(0);
     complete2_->hide();
+    const QString shown = Copyfname2_->text();
     Copyfname2_->clear();
-    if (!chooseOpenFile(true)) return;
+    if (!chooseOpenFile(shown)) return;
     const QString name = OpenDialog1_->FileName;
     Copyfname2_->setText(name);
-    Same_->setChecked(true);
     copyFile_ = name;
 
     std::string text;
@@ -410,6 +411,7 @@ void TCopyTab::ptocOkClick() {
         return;
     }
     if (!context_.Trans_chk()) return;
+    Same_->setChecked(true); // the copy starts: only now is the file worth reusing
     lines_ = std::move(lines);
     nextLine_ = 0;
     running_ = true;
@@ -464,7 +466,7 @@ void TCopyTab::ptocOk2Click() {
     Copy_select_->setItemIndex(kBatch);
     Label35_->setText(QStringLiteral("PC->Camera"));
     ProgressBar3_->setValue(0);
-    if (!chooseOpenFile(!Copyfname2_->text().isEmpty())) return;
+    if (!chooseOpenFile(Copyfname2_->text())) return;
     const QString name = OpenDialog1_->FileName;
     Copyfname2_->setText(name);
     copyFile_ = name;
@@ -551,10 +553,9 @@ bool TCopyTab::loadVerifyFile(const QString& path) {
 
 void TCopyTab::VerifyButtonClick() {
     if (!context_.Trans_chk() || running_ || verifying_) return;
-    if (!chooseOpenFile(true)) return;
+    if (!chooseOpenFile(Copyfname2_->text())) return;
     const QString name = OpenDialog1_->FileName;
     Copyfname2_->setText(name);
-    Same_->setChecked(true);
     if (!loadVerifyFile(name) || !context_.Trans_chk()) return;
     startVerify();
 }

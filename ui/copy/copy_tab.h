@@ -130,9 +130,10 @@ class TCopyTab : public QWidget {
     bool wordReply(int* address, std::uint16_t* word);
     // The line in flight once more (its answer was taken by a late one).
     void resendLine();
-    // The file for a PC->Camera copy: the last one opened when "Same File
-    // Name" is checked and `reuse` allows, else the open dialog's choice.
-    bool chooseOpenFile(bool reuse);
+    // The file for a PC->Camera copy or Verify: with "Same File Name"
+    // ticked, the file "File Name" shows (`shown`) when it is the one last
+    // opened; otherwise the open dialog asks.
+    bool chooseOpenFile(const QString& shown);
     // Reads the chosen file; shows the read error and returns false on failure.
     bool readFile(const QString& path, std::string* text);
     void showFormatError(const QString& path, const std::string& why);
