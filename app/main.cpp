@@ -15,17 +15,23 @@ int main(int argc, char** argv) {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    // Help, version and the port list are answered without a display.
-    const TStartOptions early = ParseStartOptions(arguments);
-    if (early.help) {
+    // The whole command line is read before the toolkit is created: a usage
+    // error, help, the version and the port list need no display.
+    const TStartOptions options = ParseStartOptions(arguments);
+    if (!options.error.isEmpty()) {
+        std::fprintf(stderr, "cam38r5: %s\nTry 'cam38r5 --help'.\n",
+                     options.error.toLocal8Bit().constData());
+        return 2;
+    }
+    if (options.help) {
         std::fputs(UsageText().toLocal8Bit().constData(), stdout);
         return 0;
     }
-    if (early.version) {
+    if (options.version) {
         std::printf("cam38r5 %s\n", CAM38R5_VERSION);
         return 0;
     }
-    if (early.listPorts) {
+    if (options.listPorts) {
         std::fputs(cam::FormatSerialPorts(cam::ListSerialPorts()).c_str(), stdout);
         std::printf("\nPort 1 is %s, port 2 is %s (--port1, --port2, CAM38R5_PORT1, "
                     "CAM38R5_PORT2).\n",
@@ -33,14 +39,7 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    QApplication app(argc, argv);
-    // Qt has taken its own options (-platform ...) out of the command line.
-    const TStartOptions options = ParseStartOptions(app.arguments().mid(1));
-    if (!options.rest.isEmpty()) {
-        std::fprintf(stderr, "cam38r5: unknown option %s\nTry 'cam38r5 --help'.\n",
-                     options.rest.first().toLocal8Bit().constData());
-        return 2;
-    }
+    QApplication app(argc, argv); // takes the toolkit's options (-platform ...)
     auto windows = CreateApplicationWindows(options);
     windows->main->show();
     return app.exec();

@@ -1,6 +1,6 @@
-// The program's command line: help, version, the port list, a stable device
-// name for a port, and the journal of a session against the simulated camera
-// compared with the camera's own traffic log, record for record.
+// The program's command line: help, version, the port list and usage errors
+// with and without a display, a stable device name for a port, and the journal of a session against
+// the simulated camera compared with the camera's own traffic log, record for record.
 
 #include "comm/port_list.h"
 #include "e2e/sim_process.h"
@@ -21,8 +21,12 @@ struct ToolRun {
     std::string err;
 };
 
-// Runs the tool with `args` to its end, with no display at all.
-ToolRun runTool(const std::vector<std::string>& args) {
+// A technician's terminal without any display, or the toolkit's offscreen
+// platform.
+enum class Display { None, Offscreen };
+
+// Runs the tool with `args` to its end.
+ToolRun runTool(const std::vector<std::string>& args, Display display = Display::Offscreen) {
     char outPath[] = "/tmp/cam38r5-out-XXXXXX";
     char errPath[] = "/tmp/cam38r5-err-XXXXXX";
     const int out = mkstemp(outPath);
@@ -31,9 +35,12 @@ ToolRun runTool(const std::vector<std::string>& args) {
     if (pid == 0) {
         dup2(out, STDOUT_FILENO);
         dup2(err, STDERR_FILENO);
-        unsetenv("DISPLAY");
-        unsetenv("WAYLAND_DISPLAY");
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        setenv("DISPLAY", "", 1);
+        setenv("WAYLAND_DISPLAY", "", 1);
+        if (display == Display::Offscreen)
+            setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        else
+            unsetenv("QT_QPA_PLATFORM");
         std::vector<char*> argv{const_cast<char*>(CAM_TOOL_BINARY)};
         for (const auto& a : args)
             argv.push_back(const_cast<char*>(a.c_str()));
@@ -90,26 +97,54 @@ std::vector<std::string> journalRecords(const std::string& path) {
 
 } // namespace
 
-TEST(ProgramOptions, HelpVersionListPortsAndUnknownOptions) {
-    const ToolRun help = runTool({"--help"});
-    EXPECT_EQ(help.status, 0);
-    for (const char* item : {"--port1", "--port2", "--journal", "--list-ports", "--help", "-h",
-                             "--version", "CAM38R5_PORT1", "CAM38R5_PORT2", "/dev/serial/by-id"})
-        EXPECT_NE(help.out.find(item), std::string::npos) << item << "\n" << help.out;
+TEST(ProgramOptions, HelpVersionAndListPortsNeedNoDisplay) {
+    for (const Display display : {Display::None, Display::Offscreen}) {
+        SCOPED_TRACE(display == Display::None ? "no display" : "offscreen");
+        const ToolRun help = runTool({"--help"}, display);
+        EXPECT_EQ(help.status, 0) << help.err;
+        for (const char* item :
+             {"--port1", "--port2", "--journal", "--list-ports", "--help", "-h", "--version",
+              "CAM38R5_PORT1", "CAM38R5_PORT2", "/dev/serial/by-id"})
+            EXPECT_NE(help.out.find(item), std::string::npos) << item << "\n" << help.out;
 
-    const ToolRun version = runTool({"--version"});
-    EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out, std::string("cam38r5 ") + CAM38R5_VERSION + "\n");
+        const ToolRun version = runTool({"--version"}, display);
+        EXPECT_EQ(version.status, 0) << version.err;
+        EXPECT_EQ(version.out, std::string("cam38r5 ") + CAM38R5_VERSION + "\n");
 
-    // Whatever serial devices this machine has, the list ends normally.
-    const ToolRun ports = runTool({"--list-ports", "--port2", "/dev/by-test"});
-    EXPECT_EQ(ports.status, 0) << ports.err;
-    EXPECT_NE(ports.out.find("port 2 is /dev/by-test"), std::string::npos) << ports.out;
+        // Whatever serial devices this machine has, the list ends normally.
+        const ToolRun ports = runTool({"--list-ports", "--port2", "/dev/by-test"}, display);
+        EXPECT_EQ(ports.status, 0) << ports.err;
+        EXPECT_NE(ports.out.find("port 2 is /dev/by-test"), std::string::npos) << ports.out;
+    }
+}
 
-    const ToolRun unknown = runTool({"--no-such-option"});
-    EXPECT_EQ(unknown.status, 2);
-    EXPECT_NE(unknown.err.find("--no-such-option"), std::string::npos) << unknown.err;
-    EXPECT_NE(unknown.err.find("--help"), std::string::npos) << unknown.err;
+TEST(ProgramOptions, UsageErrorsEndWithStatusTwoWithOrWithoutADisplay) {
+    struct Case {
+        std::vector<std::string> args;
+        const char* message;
+    };
+    const Case cases[] = {
+        {{"--bogus"}, "cam38r5: unknown option --bogus\n"},
+        {{"--port1"}, "cam38r5: --port1 needs a device\n"},
+        {{"--port2="}, "cam38r5: --port2 needs a device\n"},
+        {{"--port1", "--journal", "/tmp/j"}, "cam38r5: --port1 needs a device\n"},
+        {{"--journal"}, "cam38r5: --journal needs a file\n"},
+        {{"-platform", "offscreen", "--no-such-option"}, "unknown option --no-such-option\n"},
+        {{"--help", "--port2"}, "--port2 needs a device\n"},
+        {{"-platform"}, "-platform needs a value\n"},
+    };
+    for (const Display display : {Display::None, Display::Offscreen})
+        for (const Case& c : cases) {
+            std::string line;
+            for (const auto& a : c.args)
+                line += a + ' ';
+            SCOPED_TRACE(line + (display == Display::None ? "(no display)" : "(offscreen)"));
+            const ToolRun run = runTool(c.args, display);
+            EXPECT_EQ(run.status, 2);
+            EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+            EXPECT_NE(run.err.find("Try 'cam38r5 --help'."), std::string::npos) << run.err;
+            EXPECT_TRUE(run.out.empty()) << run.out;
+        }
 }
 
 TEST(PortList, UsbAdaptersWithTheirNamesAndBuiltInPortsWithAUart) {

@@ -70,7 +70,10 @@ class FakePort : public cam::IPort {
     bool Lost() const override { return lost_; }
     void SetReceiveThreshold(std::uint32_t bytes) override { threshold = bytes; }
     std::uint32_t threshold = 1; // what the link last said it waits for
-    std::string DeviceName() const override { return "/dev/fake" + std::to_string(port_); }
+    std::string device;          // the device name to report; "/dev/fakeN" when empty
+    std::string DeviceName() const override {
+        return device.empty() ? "/dev/fake" + std::to_string(port_) : device;
+    }
     // The device hangs up, as the watcher reports it.
     void HangUp() {
         gone = true;

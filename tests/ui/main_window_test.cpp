@@ -97,8 +97,8 @@ TEST_F(Window, ConnectsAndLoadsTheEasyTab) {
     EXPECT_TRUE(find("Panel4")->isEnabled());
     EXPECT_TRUE(window->Trans_chk());
     EXPECT_FALSE(window->BusyPointer());
-    EXPECT_EQ(window->StatusText(1), "310C015100000000000000000000");
-    EXPECT_EQ(window->StatusText(2), "A00C01000000000000000000000000");
+    EXPECT_EQ(window->StatusText(1), "31 0C 01 51 00 00 00 00 00 00 00 00 00 00");
+    EXPECT_EQ(window->StatusText(2), "A0 0C 01 00 00 00 00 00 00 00 00 00 00 00 00");
 }
 
 TEST_F(Window, HeaderShowsTheVideoFormatFromRegisterReplies) {

@@ -21,10 +21,13 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QShortcut>
 #include <QStandardPaths>
 #include <QStatusBar>
@@ -32,6 +35,8 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 // Header height above the page control, and the status bar's panels.
@@ -199,6 +204,51 @@ void TF38R5::buildFrame() {
     }
 }
 
+namespace {
+
+constexpr int kStatusIndent = 2; // pixels between a panel's frame and its text
+
+// Room for text in a status label of fixed size.
+int textRoom(const QLabel& label) {
+    return label.contentsRect().width() - std::max(label.indent(), 0);
+}
+
+// The largest monospace font, from 7 points down to 7 pixels, in which the 15
+// bytes of a reply, spaced, fit the panel.
+QFont hexPanelFont(const QLabel& panel) {
+    const QString reply = QStringLiteral("00 ").repeated(15).chopped(1);
+    const int room = panel.contentsRect().width() - kStatusIndent;
+    QFont mono = panel.font();
+    mono.setFamily(QStringLiteral("Monospace"));
+    mono.setStyleHint(QFont::TypeWriter);
+    mono.setPointSize(7);
+    for (int pixels = QFontInfo(mono).pixelSize() - 1;
+         pixels >= 7 && QFontMetrics(mono).horizontalAdvance(reply) > room; --pixels)
+        mono.setPixelSize(pixels);
+    return mono;
+}
+
+// "310A01" as "31 0A 01"; a text that is not bytes in hexadecimal as it is.
+QString spacedBytes(const QString& text) {
+    static const QRegularExpression bytes(QStringLiteral("^([0-9A-F]{2})+$"));
+    if (!bytes.match(text).hasMatch()) return text;
+    QString spaced;
+    for (qsizetype i = 0; i < text.size(); i += 2) {
+        if (i > 0) spaced += QLatin1Char(' ');
+        spaced += text.mid(i, 2);
+    }
+    return spaced;
+}
+
+// Shows `text` in `label`, elided where it does not fit; the tooltip has it
+// whole.
+void showElided(QLabel* label, const QString& text, Qt::TextElideMode mode) {
+    label->setText(label->fontMetrics().elidedText(text, mode, textRoom(*label)));
+    label->setToolTip(text);
+}
+
+} // namespace
+
 void TF38R5::buildStatusBar() {
     auto* bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar1"));
@@ -211,11 +261,10 @@ void TF38R5::buildStatusBar() {
         status_[i]->setFixedSize(kStatusWidths[i], kStatusHeight - 4);
         status_[i]->setFrameShape(QFrame::Panel);
         status_[i]->setFrameShadow(QFrame::Sunken);
-        QFont mono = status_[i]->font();
-        mono.setFamily(QStringLiteral("Monospace"));
-        mono.setStyleHint(QFont::TypeWriter);
-        mono.setPointSize(7); // 30 hexadecimal digits fit the 200-pixel panel
-        if (i == 1 || i == 2) status_[i]->setFont(mono);
+        if (i == 1 || i == 2) {
+            status_[i]->setFont(hexPanelFont(*status_[i]));
+            status_[i]->setIndent(kStatusIndent);
+        }
         bar->addWidget(status_[i]);
     }
     statusDetail_ = new QLabel(bar);
@@ -244,11 +293,11 @@ void TF38R5::FormCreate() {
 }
 
 QString TF38R5::StatusText(int panel) const {
-    return status_.at(static_cast<std::size_t>(panel))->text();
+    return statusTexts_.at(static_cast<std::size_t>(panel));
 }
 
 QString TF38R5::ConnectionDetail() const {
-    return statusDetail_->text();
+    return statusDetail_->toolTip();
 }
 
 // ---------------------------------------------------------------- handlers
@@ -479,9 +528,10 @@ void TF38R5::ApplyRegister(int address, std::uint16_t value) {
 // ---------------------------------------------------------- link effects
 
 void TF38R5::SetStatusText(int panel, const std::string& text) {
-    QLabel* label = status_.at(static_cast<std::size_t>(panel));
-    label->setText(QString::fromStdString(text));
-    label->setToolTip(label->text());
+    const auto i = static_cast<std::size_t>(panel);
+    // The bytes of a command or a reply are read one by one: spaced.
+    statusTexts_.at(i) = spacedBytes(QString::fromStdString(text));
+    showElided(status_[i], statusTexts_[i], Qt::ElideRight);
 }
 
 void TF38R5::SetBusyPointer(bool busy) {
@@ -523,10 +573,12 @@ void TF38R5::GiveUp() {
 void TF38R5::ShowConnection(const std::string& text, const std::string& detail) {
     if (text + detail != lastConnection_) mark(text + ": " + detail);
     lastConnection_ = text + detail;
-    status_[0]->setText(QString::fromStdString(text));
+    statusTexts_[0] = QString::fromStdString(text);
+    status_[0]->setText(statusTexts_[0]);
     status_[0]->setToolTip(QString::fromStdString(detail));
-    statusDetail_->setText(QString::fromStdString(detail));
-    statusDetail_->setToolTip(statusDetail_->text());
+    // A stable device name (/dev/serial/by-id/usb-...) is longer than the
+    // label: its beginning and its end tell adapters apart.
+    showElided(statusDetail_, QString::fromStdString(detail), Qt::ElideMiddle);
 }
 
 void TF38R5::DeviceLost(const std::string& message) {

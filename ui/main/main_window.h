@@ -75,8 +75,10 @@ class TF38R5 : public QMainWindow,
     cam::TLink& Link() { return link_; }
     cam::TTransactions& Transactions() { return trans_; }
     cam::IPort& Comm1() { return *comm_; }
+    // A panel's whole text (panels 1 and 2 are elided when they do not fit).
     QString StatusText(int panel) const;
     // The line's state in words: the port, its device and what happened last.
+    // The whole text; the label shows it elided in the middle.
     QString ConnectionDetail() const;
     bool BusyPointer() const { return busyPointer_; }
     int TitleDoubleClicks() const { return titleDoubleClicks_; }
@@ -190,7 +192,8 @@ class TF38R5 : public QMainWindow,
     QTabWidget* pages_ = nullptr;
     std::array<QWidget*, 6> panels_{}; // Panel3, Panel2, Panel6, Panel7, Panel4, Panel5
     std::array<QLabel*, 4> status_{};
-    QLabel* statusDetail_ = nullptr; // beside the panels: what panel 0 stands for
+    std::array<QString, 4> statusTexts_{}; // what each panel shows when it fits
+    QLabel* statusDetail_ = nullptr;       // beside the panels: what panel 0 stands for
     TEasyTab* easy_ = nullptr;
     TAdjustTab* adjust_ = nullptr;
     TDebugTab* debug_ = nullptr;

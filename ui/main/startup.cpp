@@ -12,46 +12,93 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 
-QStringList ApplyPortOptions(const QStringList& arguments) {
-    QStringList rest;
-    for (int i = 0; i < arguments.size(); ++i) {
-        const QString& a = arguments[i];
-        bool matched = false;
-        for (int n : {1, 2}) {
-            const QString option = QStringLiteral("--port%1").arg(n);
-            if (a == option && i + 1 < arguments.size()) {
-                cam::SetPortDevice(n, arguments[++i].toStdString());
-                matched = true;
-            } else if (a.startsWith(option + QLatin1Char('='))) {
-                cam::SetPortDevice(n, a.mid(option.size() + 1).toStdString());
-                matched = true;
-            }
-        }
-        if (!matched) rest << a;
-    }
-    return rest;
+namespace {
+
+// The toolkit's own options, with one dash or two; the first group takes the
+// next argument as its value. The toolkit reads them when it is created.
+const char* const kToolkitValueOptions[] = {
+    "platform",
+    "platformpluginpath",
+    "platformtheme",
+    "plugin",
+    "qwindowgeometry",
+    "geometry",
+    "qwindowtitle",
+    "title",
+    "qwindowicon",
+    "display",
+    "name",
+    "session",
+    "style",
+    "stylesheet",
+};
+const char* const kToolkitFlags[] = {"reverse", "nograb", "dograb", "widgetcount", "testability"};
+
+// "platform" for "-platform" or "--platform", else empty.
+QString toolkitName(const QString& a) {
+    if (!a.startsWith(QLatin1Char('-'))) return {};
+    return a.mid(a.startsWith(QLatin1String("--")) ? 2 : 1);
 }
+
+} // namespace
 
 TStartOptions ParseStartOptions(const QStringList& arguments) {
     TStartOptions options;
-    const QStringList rest = ApplyPortOptions(arguments);
-    const QString journal = QStringLiteral("--journal");
-    for (int i = 0; i < rest.size(); ++i) {
-        const QString& a = rest[i];
-        if (a == QLatin1String("--help") || a == QLatin1String("-h"))
+    auto fail = [&options](const QString& message) {
+        if (options.error.isEmpty()) options.error = message;
+    };
+    // `--option VALUE` or `--option=VALUE`; an empty value or a next argument
+    // that is itself an option counts as missing.
+    auto value = [&](int& i, const QString& option, const char* what, QString* out) {
+        const QString& a = arguments[i];
+        if (a == option) {
+            if (i + 1 < arguments.size() && !arguments[i + 1].startsWith(QLatin1Char('-'))) {
+                *out = arguments[++i];
+                return true;
+            }
+        } else if (a.startsWith(option + QLatin1Char('='))) {
+            *out = a.mid(option.size() + 1);
+            if (!out->isEmpty()) return true;
+        } else {
+            return false;
+        }
+        fail(QStringLiteral("%1 needs %2").arg(option, QLatin1String(what)));
+        return true;
+    };
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        QString text;
+        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
             options.help = true;
-        else if (a == QLatin1String("--version"))
+        } else if (a == QLatin1String("--version")) {
             options.version = true;
-        else if (a == QLatin1String("--list-ports"))
+        } else if (a == QLatin1String("--list-ports")) {
             options.listPorts = true;
-        else if (a == journal && i + 1 < rest.size())
-            options.journal = rest[++i];
-        else if (a.startsWith(journal + QLatin1Char('=')) && a.size() > journal.size() + 1)
-            options.journal = a.mid(journal.size() + 1);
-        else
+        } else if (value(i, QStringLiteral("--port1"), "a device", &text)) {
+            if (!text.isEmpty()) cam::SetPortDevice(1, text.toStdString());
+        } else if (value(i, QStringLiteral("--port2"), "a device", &text)) {
+            if (!text.isEmpty()) cam::SetPortDevice(2, text.toStdString());
+        } else if (value(i, QStringLiteral("--journal"), "a file", &text)) {
+            options.journal = text;
+        } else if (const QString name = toolkitName(a);
+                   std::any_of(std::begin(kToolkitValueOptions), std::end(kToolkitValueOptions),
+                               [&name](const char* o) { return name == QLatin1String(o); })) {
+            if (i + 1 < arguments.size())
+                options.toolkit << a << arguments[++i];
+            else
+                fail(QStringLiteral("%1 needs a value").arg(a));
+        } else if (std::any_of(std::begin(kToolkitFlags), std::end(kToolkitFlags),
+                               [&name](const char* o) { return name == QLatin1String(o); }) ||
+                   name.startsWith(QLatin1String("qmljsdebugger="))) {
+            options.toolkit << a;
+        } else {
             options.rest << a;
+            fail(QStringLiteral("unknown option %1").arg(a));
+        }
     }
     return options;
 }
@@ -81,7 +128,8 @@ QString UsageText() {
         "  QT_QPA_PLATFORM  Qt's display platform; \"offscreen\" runs without a display\n"
         "\n"
         "Exit status: 0 when the program ends normally, 2 for an option it does not\n"
-        "know.\n");
+        "know or one without its value. Help, version and the port list need no\n"
+        "display.\n");
 }
 
 TApplicationWindows::~TApplicationWindows() = default;

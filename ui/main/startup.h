@@ -16,20 +16,19 @@ class TJournal;
 class TTrafficAssembler;
 } // namespace cam
 
-// Reads --port1 PATH / --port2 PATH (also --port1=PATH) into the port map.
-// Returns the arguments it did not understand.
-QStringList ApplyPortOptions(const QStringList& arguments);
-
 struct TStartOptions {
     bool help = false;      // --help, -h
     bool version = false;   // --version
     bool listPorts = false; // --list-ports
     QString journal;        // --journal FILE
+    QStringList toolkit;    // the toolkit's own options (-platform offscreen ...)
     QStringList rest;       // arguments not understood
+    QString error;          // the first usage error ("--port1 needs a device"), or empty
 };
 
-// The whole command line (without the program name); the port options go
-// into the port map as ApplyPortOptions does.
+// The whole command line (without the program name). --port1 / --port2
+// DEVICE (also --port1=DEVICE) go into the port map. Needs no application
+// object, so that a usage error is reported before any display is opened.
 TStartOptions ParseStartOptions(const QStringList& arguments);
 // What `--help` prints: every option and the environment variables.
 QString UsageText();
