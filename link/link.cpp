@@ -398,7 +398,9 @@ bool TLink::supervise() {
             host_.GiveUp(); // shows " Serial Port not connected " and ends the program
             return false;
         }
-        const std::uint8_t port = (attempts_ < 4 || (attempts_ >= 8 && attempts_ < 12)) ? 1 : 2;
+        const std::uint8_t port = fixedPort_ != 0 ? fixedPort_
+                                  : (attempts_ < 4 || (attempts_ >= 8 && attempts_ < 12)) ? 1
+                                                                                          : 2;
         try {
             CnctDataLink(port, 9600);
         } catch (const std::exception& e) {

@@ -98,6 +98,10 @@ class TLink {
     // --- supervision
     void Trans_Create();
     void CnctDataLink(std::uint8_t port, std::int32_t baudRate);
+    // Looks for the camera on `port` only (a production line program gives
+    // each link its own port): the supervision does not alternate between
+    // ports 1 and 2.
+    void StayOnPort(std::uint8_t port) { fixedPort_ = port; }
     bool DR_check() const { return port_.DsrState(); }
     // The port's device hung up or failed in a way that means it is gone:
     // the exchange ends, nothing more is written to it, the technician is
@@ -178,6 +182,7 @@ class TLink {
     int timeout_ = kTimeoutTicks;
     int retries_ = 0;
     int attempts_ = 0;
+    std::uint8_t fixedPort_ = 0; // 0: alternate between ports 1 and 2
 };
 
 } // namespace cam

@@ -32,7 +32,7 @@ mutants=(
   "link/link.cpp|test_ui|s/    receiver_\.Reset\(\);\n    mode_ = Idle;\n    inFlight_ = true;/    receiver_.Reset();\n    inFlight_ = true;/|a re-sent command's ACK counts as its reply"
   "link/receiver.cpp|test_link|s/std::copy_n\(frame_\.begin\(\), length_, buffer_\.begin\(\)\);//; s/frame_\[/buffer_[/g; s/frame_\.data/buffer_.data/g|bytes that failed the CRC reach the decoders"
   "link/link.cpp|test_ui|s/for \(std::uint32_t n = port_\.Waiting\(\); n > 0;/for (std::uint32_t n = 0; n > 0;/|a stale ACK at connection is taken for the first step's"
-  "ui/copy/copy_tab.cpp|test_ui|s/\(running_ .. verifying_\) && context_\.Answers\(awaited_\)/(running_ or verifying_)/|a copy or Verify moves on on any reply"
+  "ui/copy/copy_tab.cpp|test_ui|s/running && context_\.Answers\(engine_\.Awaited\(\)\)/running/; s/context_\.AnsweredTag\(\)\);/engine_.Awaited());/g|a copy or Verify moves on on any reply"
   "ui/copy/copy_tab.cpp|test_ui|s/interrupt\(QStringLiteral\(\"a load took the line\"\)\);//|a copy stalls when a load takes the line"
   "ui/service/debug_tab.cpp|test_ui|s/if \(context_\.Answers\(awaited_\)\) ramReply/ramReply/|a RAM dump counts any RAM reply as its own"
   "ui/main/line_tab.cpp|test_ui|s/if \(!context_\.Answers\(lensTag_\)\) return;//|a lens adjustment moves on on any reply"

@@ -1,8 +1,8 @@
 // Copy files that are not regular files, and a copy file in a folder that
 // takes no new file.
 
+#include "copy/copy_file_io.h"
 #include "tests/ui/copy_test_support.h"
-#include "ui/copy/copy_file_io.h"
 
 #include <QDir>
 #include <QElapsedTimer>

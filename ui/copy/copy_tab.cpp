@@ -1,10 +1,10 @@
 #include "ui/copy/copy_tab.h"
 
+#include "copy/copy_file_io.h"
 #include "link/hex.h"
 #include "transactions/copy_file.h"
 #include "ui/common/message.h"
 #include "ui/common/tab_context.h"
-#include "ui/copy/copy_file_io.h"
 #include "ui/copy/copy_host.h"
 #include "ui/widgets/radio_group.h"
 
@@ -20,14 +20,6 @@
 
 namespace {
 constexpr int kProgressWords = 1024;
-constexpr std::uint8_t kWordRead[] = {cam::kReadClass, cam::kEepromWordCode};
-// The word the copy file does not hold; the batch copy keeps the camera's.
-constexpr int kLastWord = cam::kEepromWordCount - 1;
-constexpr std::size_t kLastWordByte = 2 * kLastWord; // its low byte in the image
-// Answers in a row that answer something else than the step's frame, after
-// which the copy stops: a camera that keeps doing so is not copied from or to.
-constexpr int kMaxLateAnswers = 4;
-
 const QString kWriteError = QStringLiteral("File write Error occured");
 const QString kReadError = QStringLiteral("File read Error occured");
 const QString kFileCaption = QStringLiteral("File.ERR");
@@ -45,22 +37,6 @@ void replyError(QWidget* parent) {
                 parent);
 }
 
-// True when reply `r` answers the command `p` (payload bytes 1..15 at p[0..]):
-// byte 2 repeats the code, and the EEPROM word and register replies repeat the
-// address the command named.
-bool answers(const cam::Payload& p, const cam::ReplyBuffer& r) {
-    if (r[2] != p[1]) return false;
-    switch (p[1]) {
-    case 0x0A:
-    case 0x0B:
-        return r[3] == p[2];
-    case 0x0C:
-    case 0x0F:
-        return r[3] == p[2] && r[4] == p[3];
-    default:
-        return true;
-    }
-}
 } // namespace
 
 TCopyTab::TCopyTab(TTabContext& context, TCopyHost& host, QWidget* parent)
@@ -188,14 +164,8 @@ int TCopyTab::ctop_adr_chk(int start) {
 }
 
 void TCopyTab::endCopy() {
-    running_ = false;
-    awaited_ = 0;
     verifyAfterReset_ = false;
-    if (verifying_) endVerify(QStringLiteral("Verify stopped"));
-    lateAnswers_ = 0;
-    awaitingLastWord_ = false;
-    lines_.clear();
-    nextLine_ = 0;
+    if (engine_.End() == cam::CopyProcedure::Verify) endVerify(QStringLiteral("Verify stopped"));
 }
 
 void TCopyTab::stopCopy(const QString& why) {
@@ -206,21 +176,23 @@ void TCopyTab::stopCopy(const QString& why) {
 
 void TCopyTab::LinkGaveUp() {
     verifyAfterReset_ = false;
-    if (!running_ && !verifying_) return;
+    if (engine_.Running() == cam::CopyProcedure::None) return;
     stopCopy(QStringLiteral("Stopped: the camera did not answer"));
 }
 
 bool TCopyTab::LineLost() {
     verifyAfterReset_ = false;
-    bool stopped = false;
-    if (verifying_) {
+    switch (engine_.End()) {
+    case cam::CopyProcedure::None:
+        return false;
+    case cam::CopyProcedure::Verify:
         endVerify(QStringLiteral("Verify stopped: the camera's line was lost"));
-        stopped = true;
+        return true;
+    default:
+        // A Camera->PC file is not written: it would not be complete.
+        Label35_->setText(QStringLiteral("Stopped: the camera's line was lost"));
+        return true;
     }
-    if (!running_) return stopped;
-    endCopy(); // a Camera->PC file is not written: it would not be complete
-    Label35_->setText(QStringLiteral("Stopped: the camera's line was lost"));
-    return true;
 }
 
 void TCopyTab::PageLeft() {
@@ -232,44 +204,124 @@ void TCopyTab::LoadStarted() {
 }
 
 void TCopyTab::Abandoned(std::uint32_t tag) {
-    if (tag == 0 || tag != awaited_) return;
+    if (tag == 0 || tag != engine_.Awaited()) return;
     // A lost line or a give-up tells the copy itself, with its reason, right
     // after; only an exchange ended otherwise stops it here.
     QTimer::singleShot(0, this, [this, tag] {
-        if (awaited_ == tag) interrupt(QStringLiteral("its frame was not sent"));
+        if (engine_.Awaited() == tag) interrupt(QStringLiteral("its frame was not sent"));
     });
 }
 
 void TCopyTab::interrupt(const QString& why) {
     verifyAfterReset_ = false;
-    if (verifying_) {
+    switch (engine_.End()) {
+    case cam::CopyProcedure::None:
+        return;
+    case cam::CopyProcedure::Verify:
         endVerify(QStringLiteral("Verify stopped: ") + why);
         ShowMessage(QStringLiteral("The verification was stopped because ") + why,
                     QStringLiteral("38R5"), TButtons::Ok, this);
+        return;
+    default:
+        // A Camera->PC file is not written, a file's lines are let go.
+        Label35_->setText(QStringLiteral("Stopped: ") + why);
+        ShowMessage(QStringLiteral("The copy was stopped because ") + why, QStringLiteral("38R5"),
+                    TButtons::Ok, this);
     }
-    if (!running_) return;
-    endCopy(); // a Camera->PC file is not written, a file's lines are let go
-    Label35_->setText(QStringLiteral("Stopped: ") + why);
-    ShowMessage(QStringLiteral("The copy was stopped because ") + why, QStringLiteral("38R5"),
-                TButtons::Ok, this);
-}
-
-bool TCopyTab::sent(std::uint32_t tag) {
-    awaited_ = tag;
-    if (tag == 0) interrupt(QStringLiteral("the line did not take its frame"));
-    return tag != 0;
 }
 
 void TCopyTab::CloseCopyFile() {
-    const bool ended = (running_ && Copy_select_->ItemIndex() == kSingle) || verifyAfterReset_;
-    if (Copy_select_->ItemIndex() == kSingle) endCopy();
+    const bool single = engine_.Running() == cam::CopyProcedure::Single;
+    const bool ended = single || verifyAfterReset_;
     verifyAfterReset_ = false;
+    if (single) {
+        // The copy's end is told from here, once the link is done with the reset.
+        resetEnding_ = true;
+        engine_.ResetAcknowledged();
+        resetEnding_ = false;
+    }
     // The link is still finishing the reset's exchange: the reads follow it.
     if (ended) QTimer::singleShot(0, this, &TCopyTab::copyEnded);
 }
 
 void TCopyTab::SetCopyProgressMax() {
     ProgressBar3_->setValue(ProgressBar3_->maximum());
+}
+
+// ---- the line and the page's view of the procedures ----------------------------
+
+std::uint32_t TCopyTab::SendCommand(const cam::Payload& payload, int count) {
+    cam::TxFrame& tx = context_.Tx();
+    for (int k = 0; k < count; ++k)
+        tx[static_cast<std::size_t>(k) + 1] = payload[static_cast<std::size_t>(k)];
+    return context_.RequestCommand(count);
+}
+
+std::uint32_t TCopyTab::SendImage(const cam::CopyImage& image) {
+    // Only now, with the whole file checked (and the camera's word read),
+    // does the image enter the table.
+    for (std::size_t n = 0; n < image.bytes.size(); ++n)
+        if (image.set.test(n)) context_.Data(static_cast<int>(n)) = image.bytes[n];
+    Same_->setFocus();
+    return host_.SohCommand();
+}
+
+void TCopyTab::SendReset() {
+    verifyAfterReset_ = true; // the reset's ACK ends the copy
+    host_.Reset1Click();
+}
+
+void TCopyTab::CopyProgress(cam::CopyProcedure procedure, int value, int maximum) {
+    QProgressBar* bar = procedure == cam::CopyProcedure::Verify ? VerifyProgress_ : ProgressBar3_;
+    bar->setRange(0, maximum);
+    bar->setValue(value);
+}
+
+void TCopyTab::CopyWord(int address, std::uint16_t word) {
+    context_.Data(address) = word;
+}
+
+void TCopyTab::CopyEnded(const cam::CopyEnd& end) {
+    const bool verify = end.procedure == cam::CopyProcedure::Verify;
+    switch (end.kind) {
+    case cam::CopyEndKind::Done:
+        if (verify) {
+            endVerify(verifySummary());
+        } else if (end.procedure == cam::CopyProcedure::CameraToPc) {
+            complete2_->show();
+        } else if (!resetEnding_) {
+            // A single copy ended by its reset line shows no "Complete".
+            if (end.procedure == cam::CopyProcedure::Batch) Same_->setChecked(true);
+            complete2_->show();
+            if (end.procedure == cam::CopyProcedure::Single) copyEnded();
+        }
+        return;
+    case cam::CopyEndKind::Rejected:
+        replyError(this);
+        if (verify) endVerify(QStringLiteral("Verify stopped"));
+        return;
+    case cam::CopyEndKind::Failed:
+        if (verify) endVerify(QStringLiteral("Verify stopped"));
+        Label35_->setText(QStringLiteral("Stopped: ") + QString::fromStdString(end.why));
+        replyError(this);
+        return;
+    case cam::CopyEndKind::Refused: {
+        const QString why = QString::fromStdString(end.why);
+        if (verify) {
+            endVerify(QStringLiteral("Verify stopped: ") + why);
+            ShowMessage(QStringLiteral("The verification was stopped because ") + why,
+                        QStringLiteral("38R5"), TButtons::Ok, this);
+            return;
+        }
+        Label35_->setText(QStringLiteral("Stopped: ") + why);
+        ShowMessage(QStringLiteral("The copy was stopped because ") + why, QStringLiteral("38R5"),
+                    TButtons::Ok, this);
+        return;
+    }
+    case cam::CopyEndKind::FileError:
+        fileError(kWriteError + QLatin1Char('\n') + QString::fromStdString(end.why), this);
+        return;
+    }
 }
 
 // ---- Camera->PC ------------------------------------------------------------
@@ -298,69 +350,12 @@ void TCopyTab::CtopOK2Click() {
     // The dialogs let other events run: something may have started meanwhile.
     if (!context_.Trans_chk()) return;
     ctop_adr_chk(0);
-    cameraWords_.fill(-1);
-    cameraFile_ = name;
-    running_ = true;
-    sendWordRead(0);
-    ProgressBar3_->setRange(0, kProgressWords);
-    ProgressBar3_->setValue(0);
-}
-
-bool TCopyTab::lateAnswer() {
-    if (++lateAnswers_ <= kMaxLateAnswers) return true;
-    stopCopy(QStringLiteral("Stopped: the camera's answers do not fit the copy"));
-    return false;
-}
-
-void TCopyTab::sendWordRead(int address) {
-    readAddress_ = address;
-    sent(context_.Request({kWordRead[0], kWordRead[1], static_cast<std::uint8_t>(address >> 8),
-                           static_cast<std::uint8_t>(address)}));
-}
-
-bool TCopyTab::wordReply(int* address, std::uint16_t* word) {
-    const cam::ReplyBuffer& r = context_.Reply();
-    *address = r[3] << 8 | r[4];
-    if (r[2] != cam::kEepromWordCode || *address != readAddress_) {
-        if (lateAnswer()) sendWordRead(readAddress_);
-        return false;
-    }
-    lateAnswers_ = 0;
-    *word = static_cast<std::uint16_t>(r[5] << 8 | r[6]);
-    return true;
+    engine_.StartCameraToPc(name);
 }
 
 void TCopyTab::Trans_end_ctop() {
-    int address = 0;
-    std::uint16_t word = 0;
-    if (!wordReply(&address, &word)) return;
-    context_.Data(address) = word;
-    cameraWords_[static_cast<std::size_t>(address)] = word;
-    ProgressBar3_->setValue(address);
-    if (address < cam::kEepromWordCount - 1) {
-        sendWordRead(address + 1);
-        return;
-    }
-    running_ = false;
-    writeCameraFile();
-}
-
-void TCopyTab::writeCameraFile() {
-    // Only the words this copy read: the data table is shared with the
-    // register values that other replies report.
-    const std::vector<std::int32_t> words(cameraWords_.begin(), cameraWords_.end());
-    std::string text;
-    std::string why;
-    if (!cam::copy_file_text(words, &text, &why)) {
-        fileError(kWriteError + QLatin1Char('\n') + QString::fromStdString(why), this);
-        return;
-    }
-    QString error;
-    if (!WriteCopyFile(cameraFile_, text, &error)) {
-        fileError(kWriteError + QLatin1Char('\n') + error, this);
-        return;
-    }
-    complete2_->show();
+    if (engine_.Running() == cam::CopyProcedure::CameraToPc)
+        engine_.Reply(context_.Reply(), context_.AnsweredTag());
 }
 
 // ---- PC->Camera ------------------------------------------------------------
@@ -412,50 +407,7 @@ void TCopyTab::ptocOkClick() {
     }
     if (!context_.Trans_chk()) return;
     Same_->setChecked(true); // the copy starts: only now is the file worth reusing
-    lines_ = std::move(lines);
-    nextLine_ = 0;
-    running_ = true;
-    ProgressBar3_->setRange(0, static_cast<int>(text.size()));
-    ProgressBar3_->setValue(0);
-    if (make_frec()) sent(context_.RequestCommand(static_cast<int>(cam::kPayloadSize)));
-}
-
-bool TCopyTab::make_frec() {
-    if (nextLine_ >= lines_.size()) {
-        lines_.clear(); // the file is done with
-        nextLine_ = 0;
-        return false;
-    }
-    const cam::CopyRecord& line = lines_[nextLine_++];
-    cam::TxFrame& tx = context_.Tx();
-    for (std::size_t k = 0; k < cam::kPayloadSize; ++k)
-        tx[k + 1] = line.payload[k];
-    return true;
-}
-
-void TCopyTab::resendLine() {
-    const cam::CopyRecord& line = lines_[nextLine_ - 1];
-    cam::TxFrame& tx = context_.Tx();
-    for (std::size_t k = 0; k < cam::kPayloadSize; ++k)
-        tx[k + 1] = line.payload[k];
-    sent(context_.RequestCommand(static_cast<int>(cam::kPayloadSize)));
-}
-
-void TCopyTab::nextLine() {
-    if (nextLine_ > 0 && nextLine_ <= lines_.size() &&
-        !answers(lines_[nextLine_ - 1].payload, context_.Reply())) {
-        if (lateAnswer()) resendLine(); // a late answer to the line before
-        return;
-    }
-    lateAnswers_ = 0;
-    if (make_frec()) {
-        if (!sent(context_.RequestCommand(static_cast<int>(cam::kPayloadSize)))) return;
-        ProgressBar3_->setValue(static_cast<int>(lines_[nextLine_ - 1].end));
-        return;
-    }
-    running_ = false;
-    complete2_->show();
-    copyEnded();
+    engine_.StartSingle(std::move(lines), text.size());
 }
 
 void TCopyTab::ptocOk2Click() {
@@ -479,63 +431,8 @@ void TCopyTab::ptocOk2Click() {
         showFormatError(name, why);
         return;
     }
-    ProgressBar3_->setRange(0, static_cast<int>(text.size()));
-    ProgressBar3_->setValue(16);
     if (!context_.Trans_chk()) return;
-    image_ = image;
-    running_ = true;
-    if (image_.set.test(kLastWordByte)) {
-        sendImage(); // the file names word 0x3FF itself
-        return;
-    }
-    // The camera's own word 0x3FF goes back into it with the image.
-    awaitingLastWord_ = true;
-    sendWordRead(kLastWord);
-}
-
-void TCopyTab::sendImage() {
-    // Only now, with the whole file checked and the camera's word read, does
-    // the image enter the table.
-    for (std::size_t n = 0; n < image_.bytes.size(); ++n)
-        if (image_.set.test(n)) context_.Data(static_cast<int>(n)) = image_.bytes[n];
-    ProgressBar3_->setValue(ProgressBar3_->value() + 256);
-    Same_->setFocus();
-    sendBulk();
-}
-
-void TCopyTab::sendBulk() {
-    sent(host_.SohCommand());
-}
-
-void TCopyTab::batchReply() {
-    const cam::ReplyBuffer& r = context_.Reply();
-    if (awaitingLastWord_) {
-        if (r[2] != cam::kEepromWordCode || (r[3] << 8 | r[4]) != readAddress_) {
-            stopCopy(QStringLiteral("Stopped: word 0x3FF could not be read"));
-            return;
-        }
-        awaitingLastWord_ = false;
-        image_.bytes[kLastWordByte] = r[6];
-        image_.bytes[kLastWordByte + 1] = r[5];
-        image_.set.set(kLastWordByte);
-        image_.set.set(kLastWordByte + 1);
-        sendImage();
-        return;
-    }
-    if (r[2] == cam::kEepromWordCode) {
-        if (lateAnswer()) sendBulk(); // a late answer to the word read: again
-        return;
-    }
-    finishBatch();
-}
-
-void TCopyTab::finishBatch() {
-    running_ = false;
-    ProgressBar3_->setValue(ProgressBar3_->maximum());
-    verifyAfterReset_ = true; // the reset's ACK ends the copy
-    host_.Reset1Click();
-    Same_->setChecked(true);
-    complete2_->show();
+    engine_.StartBatch(image, text.size());
 }
 
 // ---- Verify ------------------------------------------------------------------
@@ -544,85 +441,62 @@ bool TCopyTab::loadVerifyFile(const QString& path) {
     std::string text;
     if (!readFile(path, &text)) return false;
     std::string why;
-    if (!cam::read_copy_words(text, &verifyWords_, &why)) {
+    cam::CopyWords words;
+    if (!cam::read_copy_words(text, &words, &why)) {
         showFormatError(path, why);
         return false;
     }
+    int count = 0;
+    for (std::int32_t w : words)
+        count += w >= 0;
+    VerifyResult_->setText(QStringLiteral("Verifying %1 words ...").arg(count));
+    VerifyButton_->setEnabled(false);
+    VerifyCancel_->setEnabled(true);
+    engine_.StartVerify(words);
     return true;
 }
 
 void TCopyTab::VerifyButtonClick() {
-    if (!context_.Trans_chk() || running_ || verifying_) return;
+    if (!context_.Trans_chk() || engine_.Running() != cam::CopyProcedure::None) return;
     if (!chooseOpenFile(Copyfname2_->text())) return;
     const QString name = OpenDialog1_->FileName;
     Copyfname2_->setText(name);
-    if (!loadVerifyFile(name) || !context_.Trans_chk()) return;
-    startVerify();
+    if (!context_.Trans_chk()) return;
+    loadVerifyFile(name);
 }
 
 void TCopyTab::copyEnded() {
-    if (!VerifyAfterCopy_->isChecked() || verifying_ || running_ || copyFile_.isEmpty()) return;
-    if (loadVerifyFile(copyFile_)) startVerify();
-}
-
-void TCopyTab::startVerify() {
-    verifying_ = true;
-    differences_.clear();
-    verified_ = 0;
-    lateAnswers_ = 0;
-    int words = 0;
-    for (std::int32_t w : verifyWords_)
-        words += w >= 0;
-    VerifyProgress_->setRange(0, words);
-    VerifyProgress_->setValue(0);
-    VerifyResult_->setText(QStringLiteral("Verifying %1 words ...").arg(words));
-    VerifyButton_->setEnabled(false);
-    VerifyCancel_->setEnabled(true);
-    nextVerifyRead(0);
-}
-
-void TCopyTab::nextVerifyRead(int from) {
-    for (int a = from; a < cam::kEepromWordCount; ++a) {
-        if (verifyWords_[static_cast<std::size_t>(a)] >= 0) {
-            sendWordRead(a);
-            return;
-        }
-    }
-    awaited_ = 0;
-    if (differences_.empty()) {
-        endVerify(QStringLiteral("Verified: all %1 words are as in the file").arg(verified_));
+    if (!VerifyAfterCopy_->isChecked() || engine_.Running() != cam::CopyProcedure::None ||
+        copyFile_.isEmpty())
         return;
-    }
-    QString text = QStringLiteral("%1 of %2 words differ").arg(differences_.size()).arg(verified_);
+    loadVerifyFile(copyFile_);
+}
+
+QString TCopyTab::verifySummary() const {
+    const auto& differences = engine_.Differences();
+    const int verified = engine_.Verified();
+    if (differences.empty())
+        return QStringLiteral("Verified: all %1 words are as in the file").arg(verified);
+    QString text = QStringLiteral("%1 of %2 words differ").arg(differences.size()).arg(verified);
     constexpr std::size_t kShown = 5;
-    for (std::size_t i = 0; i < differences_.size() && i < kShown; ++i) {
-        const Difference& d = differences_[i];
+    for (std::size_t i = 0; i < differences.size() && i < kShown; ++i) {
+        const cam::CopyDifference& d = differences[i];
         text += QStringLiteral("\n0x%1: camera %2, file %3")
                     .arg(hexWord(d.address), hexWord(d.camera), hexWord(d.file));
     }
-    if (differences_.size() > kShown) text += QStringLiteral("\n...");
-    endVerify(text);
-}
-
-void TCopyTab::verifyReply() {
-    int address = 0;
-    std::uint16_t camera = 0;
-    if (!wordReply(&address, &camera)) return;
-    const auto file = static_cast<std::uint16_t>(verifyWords_[static_cast<std::size_t>(address)]);
-    if (camera != file) differences_.push_back({address, camera, file});
-    VerifyProgress_->setValue(++verified_);
-    nextVerifyRead(address + 1);
+    if (differences.size() > kShown) text += QStringLiteral("\n...");
+    return text;
 }
 
 void TCopyTab::VerifyCancelClick() {
-    if (!verifying_) return;
+    if (engine_.Running() != cam::CopyProcedure::Verify) return;
+    engine_.End();
     endVerify(QStringLiteral("Verify cancelled after %1 words, %2 differing")
-                  .arg(verified_)
-                  .arg(differences_.size()));
+                  .arg(engine_.Verified())
+                  .arg(engine_.Differences().size()));
 }
 
 void TCopyTab::endVerify(const QString& result) {
-    verifying_ = false;
     VerifyResult_->setText(result);
     VerifyButton_->setEnabled(true);
     VerifyCancel_->setEnabled(false);
@@ -634,29 +508,14 @@ void TCopyTab::Trans_end_copy() {
     const ILinkGate::DecodingScope decoding(context_);
     // A copy or verification goes on only on the answer to its own frame:
     // replies to loads, switch keys and the like pass it by.
-    const bool own = (running_ || verifying_) && context_.Answers(awaited_);
-    if (context_.Reply()[1] != cam::kAccepted) {
+    const bool running = engine_.Running() != cam::CopyProcedure::None;
+    const bool own = running && context_.Answers(engine_.Awaited());
+    const bool refused = context_.Reply()[1] != cam::kAccepted;
+    if (refused && !own) {
         replyError(this);
-        // The copy does not go on; a single copy's file is closed.
-        if (own || !(running_ || verifying_)) endCopy();
+        if (!running) verifyAfterReset_ = false;
         return;
     }
-    if (!own || context_.SequenceRunning()) return;
-    if (verifying_) {
-        verifyReply();
-        return;
-    }
-    switch (Copy_select_->ItemIndex()) {
-    case kCameraToPc:
-        Trans_end_ctop();
-        break;
-    case kSingle:
-        nextLine();
-        break;
-    case kBatch:
-        batchReply();
-        break;
-    default:
-        break;
-    }
+    if (!own || (!refused && context_.SequenceRunning())) return;
+    engine_.Reply(context_.Reply(), context_.AnsweredTag());
 }

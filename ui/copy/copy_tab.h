@@ -5,20 +5,11 @@
 // ("PC->Camera(Batch)"). The camera's replies drive each copy: the window
 // hands every reply that arrives while this page is active to Trans_end_copy.
 //
-// A file to be sent is read and checked whole before the first frame goes
-// out; a file that fails the check is refused and nothing is sent. The file
-// written by "Camera->PC" appears only when all its words were read and
-// written (see WriteCopyFile).
-//
-// The batch copy keeps the camera's own word 0x3FF, which a copy file does
-// not hold: it reads that word first and sends the image only with it.
-//
-// Each step checks that the reply answers what the step sent. A late answer
-// to an earlier frame (the camera answered after the time-out, and the
-// re-sent frame is answered again) takes the place of the answer awaited, so
-// the step sends its frame once more rather than move on: a line is never
-// skipped and no word goes into the wrong place. A camera that keeps
-// answering something else stops the copy with the error box.
+// The procedures themselves are TCopyEngine's (copy/copy_engine.h); this
+// page chooses the files, shows the progress and tells how each ended. A file
+// to be sent is read and checked whole before the first frame goes out; a
+// file that fails the check is refused and nothing is sent. The file written
+// by "Camera->PC" appears only when all its words were read and written.
 //
 // "Verify" reads the camera's words that a chosen copy file writes and
 // compares them with the file's, word by word; "Verify after copy" runs the
@@ -26,6 +17,7 @@
 // VerifyResult tells the number of words that differ and the first few
 // addresses with the camera's and the file's word.
 
+#include "copy/copy_engine.h"
 #include "transactions/copy_file.h"
 #include "transactions/copy_records.h"
 #include "ui/copy/copy_dialogs.h"
@@ -45,7 +37,7 @@ class TCopyHost;
 class TRadioGroup;
 class TTabContext;
 
-class TCopyTab : public QWidget {
+class TCopyTab : public QWidget, private cam::ICopyLine, private cam::ICopyObserver {
     Q_OBJECT
   public:
     TCopyTab(TTabContext& context, TCopyHost& host, QWidget* parent = nullptr);
@@ -59,9 +51,12 @@ class TCopyTab : public QWidget {
     // 1024. Any other argument is returned unchanged.
     int ctop_adr_chk(int start);
     // True from the start of a copy until its end, its failure or an error reply.
-    bool CopyRunning() const { return running_; }
+    bool CopyRunning() const {
+        const cam::CopyProcedure p = engine_.Running();
+        return p != cam::CopyProcedure::None && p != cam::CopyProcedure::Verify;
+    }
     // True while a verification reads the camera's words.
-    bool Verifying() const { return verifying_; }
+    bool Verifying() const { return engine_.Running() == cam::CopyProcedure::Verify; }
 
     // Who answers the file dialogs and the overwrite question (tests answer
     // them themselves).
@@ -94,42 +89,31 @@ class TCopyTab : public QWidget {
   private:
     enum Mode { kCameraToPc = 0, kSingle = 1, kBatch = 2 };
 
+    // cam::ICopyLine: the window's link.
+    std::uint32_t SendCommand(const cam::Payload& payload, int count) override;
+    std::uint32_t SendImage(const cam::CopyImage& image) override;
+    void SendReset() override;
+    // cam::ICopyObserver: the page's controls.
+    void CopyProgress(cam::CopyProcedure procedure, int value, int maximum) override;
+    void CopyWord(int address, std::uint16_t word) override;
+    void CopyEnded(const cam::CopyEnd& end) override;
+
     void buildControls();
     void buildVerifyControls(class QVBoxLayout* page);
     // Reads and checks `path` for a verification; shows why not and returns false.
     bool loadVerifyFile(const QString& path);
     void startVerify();
-    void verifyReply();
-    void nextVerifyRead(int from);
     void endVerify(const QString& result);
+    // The verification's result as VerifyResult shows it.
+    QString verifySummary() const;
     // A PC->Camera copy of `file` ended well: verified when the box is checked.
     void copyEnded();
+    // Ends a copy or verification quietly (a single copy's file is let go).
     void endCopy();
-    void sendWordRead(int address);
-    void writeCameraFile();
-    bool make_frec();
-    void nextLine();
-    void batchReply();
-    // The batch image with the camera's word 0x3FF (unless the file gave
-    // one) into the data table, then the bulk frame.
-    void sendImage();
-    void finishBatch();
-    void stopCopy(const QString& why);
     // Ends a running copy or verification with a message naming `why`.
     void interrupt(const QString& why);
-    // Remembers the tag of the frame just sent; a frame that did not go out
-    // (tag 0) ends the copy. False then.
-    bool sent(std::uint32_t tag);
-    void sendBulk();
-    // One more answer that fits no step; false once there were too many in a
-    // row (the copy has then stopped).
-    bool lateAnswer();
-    // The answer to the word read in flight: its address and word. False
-    // (and the read asked again, unless too many answers fitted no step) for
-    // a late answer to an earlier command.
-    bool wordReply(int* address, std::uint16_t* word);
-    // The line in flight once more (its answer was taken by a late one).
-    void resendLine();
+    // Shows the error box and why a copy stopped.
+    void stopCopy(const QString& why);
     // The file for a PC->Camera copy or Verify: with "Same File Name"
     // ticked, the file "File Name" shows (`shown`) when it is the one last
     // opened; otherwise the open dialog asks.
@@ -142,6 +126,7 @@ class TCopyTab : public QWidget {
     TCopyHost& host_;
     TDialogRunner runDialog_;
     TYesNoQuestion ask_;
+    cam::TCopyEngine engine_{*this, *this};
 
     QPushButton* CtopOK2_ = nullptr;
     QPushButton* ptocOk2_ = nullptr;
@@ -155,32 +140,12 @@ class TCopyTab : public QWidget {
     TCopyFileDialog* SaveDialog1_ = nullptr;
     TCopyFileDialog* OpenDialog1_ = nullptr;
 
-    bool running_ = false;
-    QString cameraFile_;                 // the file "Camera->PC" writes
-    std::vector<cam::CopyRecord> lines_; // the single copy's file, read and checked
-    std::size_t nextLine_ = 0;
-    cam::CopyImage image_;          // the batch copy's image, checked
-    bool awaitingLastWord_ = false; // the batch copy's read of word 0x3FF is out
-    int readAddress_ = 0;           // the EEPROM word read in flight
-    int lateAnswers_ = 0;           // answers in a row that fit no step
-    std::uint32_t awaited_ = 0;     // the tag of the frame whose answer the copy waits for
-    // The words Camera->PC read, -1 where none was read yet.
-    std::array<std::int32_t, cam::kEepromWordCount> cameraWords_{};
-
     QPushButton* VerifyButton_ = nullptr;
     QPushButton* VerifyCancel_ = nullptr;
     QCheckBox* VerifyAfterCopy_ = nullptr;
     QProgressBar* VerifyProgress_ = nullptr;
     QLabel* VerifyResult_ = nullptr;
-    bool verifying_ = false;
     bool verifyAfterReset_ = false; // a copy ended with the reset: verify on its ACK
+    bool resetEnding_ = false;      // the reset's ACK is ending a single copy
     QString copyFile_;              // the file of the PC->Camera copy running
-    std::array<std::int32_t, cam::kEepromWordCount> verifyWords_{}; // -1: not in the file
-    struct Difference {
-        int address;
-        std::uint16_t camera;
-        std::uint16_t file;
-    };
-    std::vector<Difference> differences_;
-    int verified_ = 0; // words compared so far
 };

@@ -1,4 +1,4 @@
-#include "ui/copy/copy_file_io.h"
+#include "copy/copy_file_io.h"
 
 #include <QFile>
 #include <QFileInfo>
