@@ -12,6 +12,7 @@
 #include "comm/comm_errors.h"
 #include "comm/comm_types.h"
 #include "comm/comm_watch.h"
+#include "comm/port_map.h"
 #include "link/port.h"
 
 #include <QObject>
@@ -50,6 +51,7 @@ class TComm : public QObject, public IPort {
     std::uint8_t Port() const override { return port_; }
     // The device path of the port (see port_map.h).
     std::string DeviceName() const override;
+    bool WorthTrying(std::uint8_t port) const override { return PortWorthTrying(port); }
     // Why the last Open failed, in plain words; empty after a good one.
     std::string LastOpenFailure() const override { return last_open_failure_; }
     // The device of this opening went away: a hang-up was seen, or a read or

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <map>
 #include <mutex>
+#include <sys/stat.h>
 
 namespace cam {
 namespace {
@@ -37,6 +38,17 @@ std::string PortDevicePath(int n) {
     if (const char* env = std::getenv(var.c_str()); env && *env) return env;
     if (n < 1) return {};
     return "/dev/ttyS" + std::to_string(n - 1);
+}
+
+bool PortWorthTrying(int n) {
+    {
+        std::lock_guard lock(map_mutex());
+        if (port_map().count(n) != 0) return true;
+    }
+    const std::string var = "CAM38R5_PORT" + std::to_string(n);
+    if (const char* env = std::getenv(var.c_str()); env && *env) return true;
+    struct stat info {};
+    return n >= 1 && ::stat(PortDevicePath(n).c_str(), &info) == 0;
 }
 
 } // namespace cam

@@ -11,5 +11,8 @@ namespace cam {
 void SetPortDevice(int n, std::string path);
 // Empty when port n has no device (n < 1 and nothing set).
 std::string PortDevicePath(int n);
+// True when port n's device was set or named in the environment, or when its
+// default device exists.
+bool PortWorthTrying(int n);
 
 } // namespace cam

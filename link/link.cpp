@@ -398,9 +398,11 @@ bool TLink::supervise() {
             host_.GiveUp(); // shows " Serial Port not connected " and ends the program
             return false;
         }
-        const std::uint8_t port = fixedPort_ != 0 ? fixedPort_
-                                  : (attempts_ < 4 || (attempts_ >= 8 && attempts_ < 12)) ? 1
-                                                                                          : 2;
+        std::uint8_t port = fixedPort_ != 0                                         ? fixedPort_
+                            : (attempts_ < 4 || (attempts_ >= 8 && attempts_ < 12)) ? 1
+                                                                                    : 2;
+        // Port 2's default device is tried only when it exists or was named.
+        if (port == 2 && !port_.WorthTrying(2)) port = 1;
         try {
             CnctDataLink(port, 9600);
         } catch (const std::exception& e) {

@@ -28,6 +28,12 @@ class IPort {
     virtual std::string DeviceName() const { return {}; }
     // Why the last Open failed, in plain words (empty when it did not).
     virtual std::string LastOpenFailure() const { return {}; }
+    // Whether port number `port` is worth trying while the camera is looked
+    // for: its device was named, or its default device exists.
+    virtual bool WorthTrying(std::uint8_t port) const {
+        (void)port;
+        return true;
+    }
     // True once the device of the current opening has gone away.
     virtual bool Lost() const { return false; }
     // How many bytes the link waits for: the port may hold its receive

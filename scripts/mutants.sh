@@ -14,7 +14,7 @@ launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S . -B "$dir" -DCAM_WERROR=ON -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g0 \
   "${launcher[@]}" >/dev/null || exit 2
-targets=(test_link test_ui test_transactions)
+targets=(test_link test_ui test_transactions test_line)
 
 # file | test programs that must notice | perl substitution | what the change breaks
 # (no "|" inside a field: write ".." or "or" for "||")
@@ -38,6 +38,12 @@ mutants=(
   "ui/main/line_tab.cpp|test_ui|s/if \(!context_\.Answers\(lensTag_\)\) return;//|a lens adjustment moves on on any reply"
   "ui/main/easy_decode.cpp|test_ui|s/context_\.Send\(\{0x21, 0x1B, 0x06, kAwbMiddle\}\);//|one-push balance shows a level the camera does not hold"
   "ui/copy/adjust_save.cpp|test_ui|s/ && context\.Answers\(awaited_\)\) \{/) {/|the save chain takes another storing write for its own"
+  "copy/copy_engine.cpp|test_ui|s/if \(lateAnswer\(\)\) sendWordRead\(readAddress_\);/(void)0;/|a late answer to a word read stalls the copy"
+  "line/clone_image.cpp|test_line|s/Kept\(keep, a\)/Kept(keep, -1)/|a clone overwrites the words it should keep"
+  "line/camera_session.cpp|test_line|s/if \(lost_ && \+\+lostTicks_ > kLostTicks\)/if (lost_)/|a lost device is not waited for"
+  "line/camera_session.cpp|test_line|s/row_\.backupFile = backupPath_;/(void)0;/|a written camera's row does not name its backup"
+  "link/link.cpp|test_link|s/if \(port == 2 && !port_\.WorthTrying\(2\)\) port = 1;//|a port 2 nobody named is opened all the same"
+  "ui/main/main_window.cpp|test_ui|s/if \(!closeQuestion_\(/if (false and !closeQuestion_(/|the window closes during a copy without asking"
 )
 
 # build TARGET... / tests_pass TARGET...

@@ -112,6 +112,10 @@ struct JobCase {
     bool restarted;
 };
 
+void PrintTo(const JobCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 std::uint16_t clonedWord(int a) {
     return (a >= 0x100 && a <= 0x13F) || a == 0x3FF ? ownWord(a) : goldenWord(a);
 }

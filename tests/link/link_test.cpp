@@ -271,6 +271,14 @@ TEST_F(LinkFixture, NoCameraGivesUpOnceAtTheSixteenthTick) {
     EXPECT_EQ(port.Written(), Bytes{ENQ}); // the ENQ goes out once
 }
 
+TEST_F(LinkFixture, PortTwoIsTriedOnlyWhenItsDeviceExistsOrWasNamed) {
+    port.port2Exists = false;
+    link.Trans_Create();
+    for (int tick = 1; tick <= 15; ++tick)
+        link.SendTimerTimer();
+    EXPECT_EQ(port.opens, Bytes(16, 1));
+}
+
 TEST_F(LinkFixture, UnansweredCommandIsResentAndReportedOnce) {
     connect();
     send({0x31, 0x60, 0x00});

@@ -26,6 +26,8 @@ class FakePort : public cam::IPort {
     std::vector<std::uint8_t> missingPorts; // Open of these fails
 
     bool gone = false; // the device went away: opens, writes and reads fail
+    bool port2Exists = true; // port 2's device was named or exists
+    bool WorthTrying(std::uint8_t p) const override { return p != 2 || port2Exists; }
 
     void Open() override {
         if (open_) return;

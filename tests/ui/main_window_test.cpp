@@ -231,7 +231,8 @@ TEST_F(Window, SerialErrorsAreShownNotThrown) {
     port->Close();
     invoke("Reset1Click");
     ASSERT_FALSE(MessageLog::shown().isEmpty());
-    EXPECT_EQ(MessageLog::shown().back().text, "通信が開始されていない。");
+    // The box keeps its text and names the port on a second line.
+    EXPECT_EQ(MessageLog::shown().back().text, "通信が開始されていない。\nCOM1 (/dev/fake1)");
 }
 
 TEST_F(Window, TitleDoubleClicksRunTheirHandlerAndTheCodeShowsStars) {

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QMap>
 #include <QMessageBox>
 #include <QSet>
 
@@ -13,6 +14,10 @@ QList<TShownMessage>& log() {
 QSet<QString>& openBoxes() {
     static QSet<QString> keys;
     return keys;
+}
+QMap<QString, int>& closings() {
+    static QMap<QString, int> counts;
+    return counts;
 }
 bool& suppressed() {
     static bool value = false;
@@ -56,17 +61,36 @@ void ShowMessage(const QString& text, const QString& caption, TButtons buttons, 
     box->open();
 }
 
+void CloseMessages(const QString& caption, const QString& firstLine) {
+    ++closings()[caption];
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        if (!box) {
+            for (QMessageBox* child : w->findChildren<QMessageBox*>())
+                if (child->windowTitle() == caption && child->text().startsWith(firstLine))
+                    child->done(QMessageBox::Ok);
+            continue;
+        }
+        if (box->windowTitle() == caption && box->text().startsWith(firstLine))
+            box->done(QMessageBox::Ok);
+    }
+}
+
 namespace MessageLog {
+int closedCount(const QString& caption) {
+    return closings().value(caption);
+}
 const QList<TShownMessage>& shown() {
     return log();
 }
 int count(const QString& text) {
     int n = 0;
     for (const auto& m : log())
-        if (m.text == text) ++n;
+        if (m.text == text || m.text.startsWith(text + QLatin1Char('\n'))) ++n;
     return n;
 }
 void clear() {
+    closings().clear();
     log().clear();
 }
 void setSuppressed(bool value) {

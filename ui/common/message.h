@@ -27,9 +27,17 @@ struct TShownMessage {
 void ShowMessage(const QString& text, const QString& caption, TButtons buttons,
                  QWidget* parent = nullptr, std::function<void()> closed = {});
 
+// Closes the open boxes of `caption` whose text begins with `firstLine`: the
+// state they tell of has ended (the device they report gone is back).
+void CloseMessages(const QString& caption, const QString& firstLine);
+
 namespace MessageLog {
 const QList<TShownMessage>& shown();
+// Boxes whose text is `text`, or begins with `text` and a line break (the
+// line that names the port or file and why).
 int count(const QString& text);
+// How many boxes CloseMessages was asked to close, open or not.
+int closedCount(const QString& caption);
 void clear();
 // Tests switch real boxes off so that nothing is left open between cases.
 void setSuppressed(bool suppressed);

@@ -63,6 +63,14 @@ class TCopyTab : public QWidget, private cam::ICopyLine, private cam::ICopyObser
     void SetDialogRunner(TDialogRunner runner) { runDialog_ = std::move(runner); }
     void SetQuestion(TYesNoQuestion question) { ask_ = std::move(question); }
 
+    // The window is closing while a copy or verification runs: it ends here,
+    // quietly (the window asked the technician already).
+    void StopForClose();
+    // What stopping now would leave in the camera.
+    QString CopyStateText() const;
+    // A camera connected: results of the one before no longer apply.
+    void CameraConnected();
+
   public slots:
     void CtopOK2Click();
     void ptocOkClick();

@@ -1,5 +1,7 @@
 #include "ui/main/adjust_tab.h"
 
+#include "ui/widgets/named.h"
+
 #include "link/frames.h"
 #include "link/hex.h"
 #include "ui/common/field_check.h"
@@ -59,6 +61,7 @@ QSlider* levelBar(const QString& name, int minimum, int maximum, int tick, QWidg
     bar->setTickInterval(tick);
     bar->setTickPosition(QSlider::TicksBelow);
     bar->setMinimumWidth(300);
+    ShowValueTips(bar);
     return bar;
 }
 
@@ -69,6 +72,13 @@ QLineEdit* displayBox(const QString& name, QWidget* parent) {
     box->setFixedWidth(44);
     box->setAlignment(Qt::AlignRight);
     return box;
+}
+
+// The box shows the bar's value whatever set it: the technician, or a load.
+void mirror(QSlider* bar, QLineEdit* box) {
+    box->setText(QString::number(bar->value()));
+    QObject::connect(bar, &QSlider::valueChanged, box,
+                     [box](int value) { box->setText(QString::number(value)); });
 }
 
 QLabel* label(const QString& text, QWidget* parent) {
@@ -207,6 +217,8 @@ QWidget* TAdjustTab::buildChromaBox() {
     CromaBY_ = levelBar(QStringLiteral("CromaBY"), 0, 255, 8, box);
     RY_Gain_ = displayBox(QStringLiteral("RY_Gain"), box);
     BY_Gain_ = displayBox(QStringLiteral("BY_Gain"), box);
+    mirror(CromaRY_, RY_Gain_);
+    mirror(CromaBY_, BY_Gain_);
     grid->addWidget(label(QStringLiteral("R-Y"), box), 0, 0);
     grid->addWidget(CromaRY_, 0, 1, 1, 2);
     grid->addWidget(RY_Gain_, 0, 3);
@@ -231,6 +243,7 @@ QWidget* TAdjustTab::buildHueBox() {
         Hue& hue = hues_[static_cast<std::size_t>(i)];
         hue.bar = levelBar(name, -255, 255, 16, box);
         hue.display = displayBox(name + QStringLiteral("_DATA"), box);
+        mirror(hue.bar, hue.display);
         grid->addWidget(label(QString::fromLatin1(captions[i]), box), i, 0);
         grid->addWidget(hue.bar, i, 1);
         grid->addWidget(hue.display, i, 2);

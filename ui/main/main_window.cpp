@@ -81,6 +81,7 @@ TF38R5::TF38R5(std::unique_ptr<cam::IPort> comm, QWidget* parent)
     // Longer than a load of the longest table (14 exchanges, 0.6 s) on a
     // healthy line, so that a load does not make its page flash.
     panelHold_ = new TPaintHold(this, QStringLiteral("GreyOutTimer"), 700);
+    closeQuestion_ = WidgetYesNoQuestion(this);
 
     buildMenu();
     buildFrame();
@@ -335,7 +336,20 @@ void TF38R5::shutDown() {
     comm_->Close();
 }
 
+bool TF38R5::confirmClose() {
+    if (shutDown_ || (!copy_->CopyRunning() && !copy_->Verifying())) return true;
+    const QString what = copy_->CopyRunning() ? QStringLiteral("A copy is running")
+                                              : QStringLiteral("A verification is running");
+    if (!closeQuestion_(what + QStringLiteral(": ") + copy_->CopyStateText() +
+                        QStringLiteral("\nClose the program anyway?")))
+        return false;
+    mark("closed during a copy: " + copy_->CopyStateText().toStdString());
+    copy_->StopForClose();
+    return true;
+}
+
 void TF38R5::ExitClick() {
+    if (!confirmClose()) return;
     shutDown();
     close();
     QApplication::quit();
@@ -351,6 +365,10 @@ bool TF38R5::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TF38R5::closeEvent(QCloseEvent* event) {
+    if (!confirmClose()) {
+        event->ignore();
+        return;
+    }
     shutDown();
     event->accept();
     QApplication::quit();
@@ -451,7 +469,35 @@ void TF38R5::SendTimerTimer() {
         if (expires)
             mark("time-out: no answer to " + cam::CommandName(link_.Answered().data() + 1));
         if (!link_.SendTimerTimer()) sendTimer_->stop();
+        followExchange();
     });
+}
+
+void TF38R5::followExchange() {
+    const bool waiting =
+        link_.InFlight() && !link_.Abandonable() &&
+        (link_.LinkMode() == cam::TLink::Idle || link_.LinkMode() == cam::TLink::AwaitReply);
+    const std::string port = "COM" + std::to_string(comm_->Port());
+    if (waiting && !notAnswering_) {
+        // A healthy answer takes a fraction of a tick: from the second tick on
+        // the wait is worth telling, with the seconds waited.
+        if (++waitTicks_ < 2) return;
+        const int seconds = waitTicks_ * sendTimer_->interval() / 1000;
+        showLineState(port + " waiting",
+                      link_.PortLabel() + ": waiting " + std::to_string(seconds) +
+                          " s for an answer to " + cam::CommandName(link_.Answered().data() + 1),
+                      waitTicks_ == 2);
+        return;
+    }
+    if (link_.InFlight() || (waitTicks_ == 0 && !notAnswering_)) return;
+    // The exchange ended with an answer: the camera answers again.
+    const bool wasSilent = notAnswering_;
+    waitTicks_ = 0;
+    notAnswering_ = false;
+    showLineState(linkText_, linkDetail_ + (wasSilent ? "; the camera answers again" : ""),
+                  wasSilent);
+    if (wasSilent)
+        CloseMessages(QStringLiteral("Comm.ERR"), QStringLiteral(" Serial Port not connected "));
 }
 
 void TF38R5::ReloadTimerTimer() {
@@ -461,6 +507,7 @@ void TF38R5::ReloadTimerTimer() {
 
 void TF38R5::Comm1CommReceive(int size) {
     guarded([&] { link_.Comm1CommReceive(static_cast<std::uint16_t>(size)); });
+    followExchange();
 }
 
 // ----------------------------------------------------------- reply dispatch
@@ -550,12 +597,29 @@ void TF38R5::SetPageControlEnabled(bool enabled) {
 void TF38R5::LinkMessage(const std::string& text, const std::string& caption,
                          bool abortRetryIgnore) {
     mark((abortRetryIgnore ? "given up: " : "message: ") + text);
-    ShowMessage(QString::fromStdString(text), QString::fromStdString(caption),
+    QString shown = QString::fromStdString(text);
+    if (abortRetryIgnore) {
+        // The one such box: an exchange given up. Which port, and what for.
+        const std::string why = link_.PortLabel() + ": no answer to " +
+                                cam::CommandName(link_.Answered().data() + 1) + " after " +
+                                std::to_string(cam::TLink::kRetries + 1) + " tries";
+        shown += QLatin1Char('\n') + QString::fromStdString(why);
+        notAnswering_ = true;
+        waitTicks_ = 0;
+        showLineState("COM" + std::to_string(comm_->Port()) + " not answering",
+                      why + "; it is sent again now and then", true);
+    }
+    ShowMessage(shown, QString::fromStdString(caption),
                 abortRetryIgnore ? TButtons::AbortRetryIgnore : TButtons::OkCancel, this);
     if (abortRetryIgnore) copy_->LinkGaveUp(); // the one such box: an exchange given up
 }
 
 void TF38R5::Connected() {
+    // The device that was gone is back: its box has nothing more to say.
+    if (!lostMessage_.empty())
+        CloseMessages(QStringLiteral("Comm.ERR"), QString::fromStdString(lostMessage_));
+    lostMessage_.clear();
+    copy_->CameraConnected();
     trans_.ReLoadClick();
 }
 
@@ -571,8 +635,16 @@ void TF38R5::GiveUp() {
 }
 
 void TF38R5::ShowConnection(const std::string& text, const std::string& detail) {
-    if (text + detail != lastConnection_) mark(text + ": " + detail);
-    lastConnection_ = text + detail;
+    linkText_ = text;
+    linkDetail_ = detail;
+    waitTicks_ = 0;
+    notAnswering_ = false;
+    showLineState(text, detail, true);
+}
+
+void TF38R5::showLineState(const std::string& text, const std::string& detail, bool journal) {
+    if (journal && text + detail != lastConnection_) mark(text + ": " + detail);
+    if (journal) lastConnection_ = text + detail;
     statusTexts_[0] = QString::fromStdString(text);
     status_[0]->setText(statusTexts_[0]);
     status_[0]->setToolTip(QString::fromStdString(detail));
@@ -583,6 +655,7 @@ void TF38R5::ShowConnection(const std::string& text, const std::string& detail) 
 
 void TF38R5::DeviceLost(const std::string& message) {
     trans_.Stop(false);
+    lostMessage_ = message;
     QString text = QString::fromStdString(message);
     if (copy_->LineLost())
         text +=
@@ -594,7 +667,12 @@ void TF38R5::SerialError(const std::string& message) {
     // A write that failed ended its exchange: a load waiting for it would
     // never go on and every handler would refuse.
     if (SequenceRunning() && !link_.InFlight()) trans_.Stop(true);
-    ShowMessage(QString::fromStdString(message), QStringLiteral("38R5"), TButtons::Ok, this);
+    // The box keeps its text; a second line names the port and why.
+    std::string why = link_.PortLabel();
+    const std::string failure = comm_->LastOpenFailure();
+    if (!failure.empty()) why += ": " + failure;
+    ShowMessage(QString::fromStdString(message + "\n" + why), QStringLiteral("38R5"), TButtons::Ok,
+                this);
 }
 
 // ----------------------------------------------------- traffic and journal

@@ -6,6 +6,7 @@
 #include "transactions/transactions.h"
 #include "ui/common/tab_context.h"
 #include "ui/copy/adjust_save.h"
+#include "ui/copy/copy_dialogs.h"
 #include "ui/copy/copy_host.h"
 #include "ui/defect/defect_host.h"
 
@@ -124,6 +125,10 @@ class TF38R5 : public QMainWindow,
     void Trans_end_common();
     void Trans_cstm_hidden();
 
+    // Who answers the question asked before closing while a copy runs
+    // (tests answer it themselves).
+    void SetCloseQuestion(TYesNoQuestion question) { closeQuestion_ = std::move(question); }
+
   protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -143,6 +148,15 @@ class TF38R5 : public QMainWindow,
     // A line event for the inspector and the journal.
     void mark(const std::string& text);
     void showJournalState();
+    // Closing while a copy or verification runs asks first; on Yes the copy
+    // ends here. True when the window may close.
+    bool confirmClose();
+    // Panel 0 and the detail label; `journal`: the state is marked for the
+    // inspector and the journal (a changing count of seconds is not).
+    void showLineState(const std::string& text, const std::string& detail, bool journal);
+    // After a tick or a byte: panel 0 tells a wait for an answer, a camera
+    // that does not answer, and one that answers again.
+    void followExchange();
 
     // --- ILinkHost
     void SetStatusText(int panel, const std::string& text) override;
@@ -207,6 +221,11 @@ class TF38R5 : public QMainWindow,
     TTrafficWindow* trafficWindow_ = nullptr;
     QAction* journalAction_ = nullptr;
     std::string lastConnection_;
+    std::string linkText_, linkDetail_; // the state the link reported last
+    std::string lostMessage_;           // the open "device is gone" box's text
+    int waitTicks_ = 0;                 // ticks the exchange in flight has waited
+    bool notAnswering_ = false;         // an exchange was given up, none answered since
+    TYesNoQuestion closeQuestion_;
     TAdjustSaveChain saveChain_; // the Adjust tab's Save
     // Markers of the start, made before the traffic was handed over.
     std::vector<std::pair<std::string, std::int64_t>> earlyMarks_;
