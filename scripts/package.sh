@@ -19,6 +19,7 @@ for p in libqt6widgets6 libqt6gui6 libqt6core6 fonts-ipafont-gothic; do
   grep -Eq "(^|, )$p( |,|$)" <<<"$depends" || { echo "Depends lacks $p" >&2; exit 1; }
 done
 # The production line program is installed beside the tool.
-dpkg-deb --contents "$deb" | grep -q ' ./usr/bin/cam38r5-line$' || { echo "cam38r5-line is not in the package" >&2; exit 1; }
+contents=$(dpkg-deb --contents "$deb")
+grep -q ' \./usr/bin/cam38r5-line$' <<<"$contents" || { echo "cam38r5-line is not in the package" >&2; exit 1; }
 lintian --fail-on error "$deb"
 echo "lintian: no errors"
