@@ -2,9 +2,11 @@
 // that name their port and close once their state has ended, the question
 // before closing during a copy, and the values the Adjust bars hold.
 
+#include "link/traffic.h"
 #include "support/window_bench.h"
 #include "ui/copy/copy_tab.h"
 
+#include <QCheckBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -123,6 +125,29 @@ TEST(BenchState, AdjustBoxesShowTheLoadedValuesAndBarsTheirValueAsTip) {
     EXPECT_TRUE(b.find<QSlider>("CromaRY")->toolTip().endsWith(QStringLiteral("value: 64")));
     auto* rgain = b.find<QSlider>("Rgain"); // an Easy bar
     EXPECT_TRUE(rgain->toolTip().endsWith(QStringLiteral("value: %1").arg(rgain->value())));
+}
+
+} // namespace
+
+namespace {
+
+TEST(BenchState, WhatTheTechnicianDoesIsNotedBetweenTheFramesButNotTheCamerasEchoes) {
+    Bench b;
+    cam::TTrafficAssembler traffic;
+    std::vector<std::string> notes;
+    traffic.AddSink([&](const cam::TTrafficRecord& r) {
+        if (r.kind == cam::TTrafficKind::Marker && r.text.rfind("operator: ", 0) == 0)
+            notes.push_back(r.text);
+    });
+    b.window->SetTraffic(&traffic, nullptr);
+    b.camera.SetRegister(0x2B, 0x3040);
+    b.show(window_bench::Adjust); // the load writes the camera's values: no notes
+    EXPECT_TRUE(notes.empty()) << notes.front();
+    auto* box = b.find<QCheckBox>("wb_sel");
+    box->click();
+    b.port->Deliver();
+    EXPECT_EQ(notes, std::vector<std::string>{std::string("operator: wb_sel ") +
+                                              (box->isChecked() ? "on" : "off")});
 }
 
 } // namespace

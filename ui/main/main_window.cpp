@@ -13,10 +13,12 @@
 #include "ui/main/line_tab.h"
 #include "ui/service/debug_tab.h"
 #include "ui/traffic/traffic_window.h"
+#include "ui/widgets/radio_group.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCursor>
 #include <QDateTime>
 #include <QDir>
@@ -29,6 +31,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QShortcut>
+#include <QSlider>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTabBar>
@@ -705,6 +708,23 @@ void TF38R5::mark(const std::string& text) {
         traffic_->Marker(text);
     else
         earlyMarks_.emplace_back(text, cam::TrafficNowUs());
+}
+
+void TF38R5::OperatorAction(QObject* control) {
+    // A dragged bar changes many times a second; the frames it sends tell its values.
+    if (qobject_cast<QSlider*>(control)) return;
+    QString what;
+    if (auto* edit = qobject_cast<QLineEdit*>(control))
+        what = QStringLiteral(" = ") + edit->text();
+    else if (auto* box = qobject_cast<QCheckBox*>(control))
+        what = box->isChecked() ? QStringLiteral(" on") : QStringLiteral(" off");
+    else if (auto* combo = qobject_cast<QComboBox*>(control))
+        what = QStringLiteral(" = ") + combo->currentText();
+    else if (auto* group = qobject_cast<TRadioGroup*>(control))
+        what = QStringLiteral(" = item %1").arg(group->ItemIndex());
+    else
+        what = QStringLiteral(" clicked");
+    mark("operator: " + (control->objectName() + what).toStdString());
 }
 
 void TF38R5::showJournalState() {

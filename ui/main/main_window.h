@@ -158,6 +158,9 @@ class TF38R5 : public QMainWindow,
     // that does not answer, and one that answers again.
     void followExchange();
 
+    // --- ILinkGate
+    void OperatorAction(QObject* control) override;
+
     // --- ILinkHost
     void SetStatusText(int panel, const std::string& text) override;
     void SetBusyPointer(bool busy) override;

@@ -24,6 +24,9 @@ class ILinkGate {
     bool Decoding() const { return decoding_ > 0; }
     // True while a handler runs because a decoder wrote into its control.
     bool EchoWrite() const { return echo_ > 0; }
+    // The technician worked `control` (a handler run that is not an echo):
+    // the window notes it between the frames, for the inspector and journal.
+    virtual void OperatorAction(QObject* control) { (void)control; }
     // The debounced control whose timer is sending now, else null.
     const void* LevelSource() const { return source_; }
 
@@ -79,18 +82,20 @@ class ILinkGate {
 template <class Sender, class Signal, class Receiver, class Handler>
 QMetaObject::Connection Bind(ILinkGate& gate, Sender* sender, Signal signal, Receiver* receiver,
                              Handler handler) {
-    return QObject::connect(sender, signal, receiver, [&gate, receiver, handler](auto... args) {
-        ILinkGate::HandlerRun run(gate);
-        (void)receiver;
-        if constexpr (std::is_member_function_pointer_v<Handler>) {
-            if constexpr (std::is_invocable_v<Handler, Receiver*, decltype(args)...>)
-                std::invoke(handler, receiver, args...);
-            else
-                std::invoke(handler, receiver);
-        } else if constexpr (std::is_invocable_v<Handler, decltype(args)...>) {
-            handler(args...);
-        } else {
-            handler();
-        }
-    });
+    return QObject::connect(
+        sender, signal, receiver, [&gate, sender, receiver, handler](auto... args) {
+            ILinkGate::HandlerRun run(gate);
+            (void)receiver;
+            if (!gate.EchoWrite()) gate.OperatorAction(sender);
+            if constexpr (std::is_member_function_pointer_v<Handler>) {
+                if constexpr (std::is_invocable_v<Handler, Receiver*, decltype(args)...>)
+                    std::invoke(handler, receiver, args...);
+                else
+                    std::invoke(handler, receiver);
+            } else if constexpr (std::is_invocable_v<Handler, decltype(args)...>) {
+                handler(args...);
+            } else {
+                handler();
+            }
+        });
 }
