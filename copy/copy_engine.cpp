@@ -43,6 +43,7 @@ CopyProcedure TCopyEngine::End() {
     awaited_ = 0;
     lateAnswers_ = 0;
     awaitingLastWord_ = false;
+    imageSent_ = false;
     lines_.clear();
     nextLine_ = 0;
     return was;
@@ -216,6 +217,7 @@ void TCopyEngine::StartBatch(const CopyImage& image, std::size_t textSize) {
 }
 
 void TCopyEngine::sendImage() {
+    imageSent_ = true;
     progress(progressValue_ + kBatchImage);
     sent(line_.SendImage(image_));
 }

@@ -130,7 +130,7 @@ class TCopyEngine {
     const std::vector<CopyRecord>& Lines() const { return lines_; }
     std::size_t LinesAnswered() const { return nextLine_ > 0 ? nextLine_ - 1 : 0; }
     // The batch copy has sent its image and waits for the answer.
-    bool ImageSent() const { return procedure_ == CopyProcedure::Batch && !awaitingLastWord_; }
+    bool ImageSent() const { return procedure_ == CopyProcedure::Batch && imageSent_; }
 
   private:
     void begin(CopyProcedure procedure);
@@ -171,6 +171,7 @@ class TCopyEngine {
 
     CopyImage image_;
     bool awaitingLastWord_ = false;
+    bool imageSent_ = false;
 
     CopyWords verifyWords_{};  // -1: not in the file
     CopyWords verifyCamera_{}; // -1: not read yet
