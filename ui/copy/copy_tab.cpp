@@ -49,6 +49,20 @@ int lineAddress(const cam::Payload& p) {
     return p[2] << 8 | p[3];
 }
 
+// The address of the last word line among the first `answered`, -1 for none.
+int lastWordLine(const std::vector<cam::CopyRecord>& lines, std::size_t answered) {
+    for (std::size_t i = answered; i-- > 0;)
+        if (isWordLine(lines[i].payload)) return lineAddress(lines[i].payload);
+    return -1;
+}
+
+// A procedure that ended keeps its count, not a time left.
+void dropTimeLeft(QLabel* label) {
+    const QString text = label->text();
+    if (text.endsWith(QLatin1String(" left")))
+        label->setText(text.left(text.lastIndexOf(QLatin1String(", "))));
+}
+
 // What a single copy stopped after `answered` lines leaves in the camera;
 // `lastWord` is the address of the last word line answered, -1 for none.
 QString singleState(std::size_t answered, int lastWord) {
@@ -261,7 +275,7 @@ int TCopyTab::ctop_adr_chk(int start) {
 void TCopyTab::endCopy() {
     verifyAfterReset_ = false;
     if (engine_.End() == cam::CopyProcedure::Verify) endVerify(QStringLiteral("Verify stopped"));
-    syncCancel();
+    syncRunning();
 }
 
 void TCopyTab::stopCopy(const QString& why) {
@@ -279,7 +293,7 @@ void TCopyTab::LinkGaveUp() {
 bool TCopyTab::LineLost() {
     verifyAfterReset_ = false;
     const cam::CopyProcedure ended = engine_.End();
-    syncCancel();
+    syncRunning();
     switch (ended) {
     case cam::CopyProcedure::None:
         return false;
@@ -313,7 +327,7 @@ void TCopyTab::Abandoned(std::uint32_t tag) {
 void TCopyTab::interrupt(const QString& why) {
     verifyAfterReset_ = false;
     const cam::CopyProcedure ended = engine_.End();
-    syncCancel();
+    syncRunning();
     switch (ended) {
     case cam::CopyProcedure::None:
         return;
@@ -385,7 +399,7 @@ void TCopyTab::CopyProgress(cam::CopyProcedure procedure, int value, int maximum
     bar->setValue(value);
     progressText(procedure, value, maximum);
     if (verify) VerifyMap_->SetWords(engine_.VerifyFileWords(), engine_.VerifyCameraWords());
-    syncCancel();
+    syncRunning();
 }
 
 void TCopyTab::progressText(cam::CopyProcedure procedure, int value, int maximum) {
@@ -430,8 +444,10 @@ void TCopyTab::CopyWord(int address, std::uint16_t word) {
     ++wordsRead_;
 }
 
-void TCopyTab::syncCancel() {
-    CopyCancel_->setEnabled(CopyRunning());
+void TCopyTab::syncRunning() {
+    const bool running = CopyRunning();
+    CopyCancel_->setEnabled(running);
+    if (!running) dropTimeLeft(CopyProgressText_);
 }
 
 QString TCopyTab::stamp() const {
@@ -475,11 +491,7 @@ QString TCopyTab::CopyStateText() const {
         return QStringLiteral("no file was written");
     case cam::CopyProcedure::Single: {
         const std::size_t answered = engine_.LinesAnswered();
-        int lastWord = -1;
-        for (std::size_t i = answered; i-- > 0 && lastWord < 0;)
-            if (isWordLine(engine_.Lines()[i].payload))
-                lastWord = lineAddress(engine_.Lines()[i].payload);
-        return singleState(answered, lastWord);
+        return singleState(answered, lastWordLine(engine_.Lines(), answered));
     }
     case cam::CopyProcedure::Batch:
         return engine_.ImageSent()
@@ -505,16 +517,14 @@ void TCopyTab::CopyCancelClick() {
         cancelled_.procedure = cam::CopyProcedure::Single;
         cancelled_.answered = answered;
         if (answered < engine_.Lines().size()) cancelled_.line = engine_.Lines()[answered].payload;
-        for (std::size_t i = answered; i-- > 0 && cancelled_.lastWord < 0;)
-            if (isWordLine(engine_.Lines()[i].payload))
-                cancelled_.lastWord = lineAddress(engine_.Lines()[i].payload);
+        cancelled_.lastWord = lastWordLine(engine_.Lines(), answered);
     } else if (engine_.ImageSent()) {
         cancelled_.procedure = cam::CopyProcedure::Batch;
     }
     if (cancelled_.procedure != cam::CopyProcedure::None) cancelled_.tag = engine_.Awaited();
     verifyAfterReset_ = false;
     engine_.End();
-    syncCancel();
+    syncRunning();
     Label35_->setText(kCancelled + state);
 }
 
@@ -537,7 +547,7 @@ void TCopyTab::cancelledAnswered() {
 }
 
 void TCopyTab::CopyEnded(const cam::CopyEnd& end) {
-    syncCancel();
+    syncRunning();
     const bool verify = end.procedure == cam::CopyProcedure::Verify;
     switch (end.kind) {
     case cam::CopyEndKind::Done:
@@ -772,6 +782,7 @@ void TCopyTab::VerifyCancelClick() {
 void TCopyTab::endVerify(const QString& result) {
     VerifyResult_->setText(result);
     VerifyStamp_->setText(stamp());
+    dropTimeLeft(VerifyProgressText_);
     VerifyButton_->setEnabled(true);
     VerifyCancel_->setEnabled(false);
     VerifyDiffSave_->setEnabled(!engine_.Differences().empty());

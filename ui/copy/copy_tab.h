@@ -144,7 +144,8 @@ class TCopyTab : public QWidget, private cam::ICopyLine, private cam::ICopyObser
     void progressText(cam::CopyProcedure procedure, int value, int maximum);
     // The answer to the frame in flight when a copy was cancelled.
     void cancelledAnswered();
-    void syncCancel();
+    // CopyCancel while a copy runs; the time left goes when it ends.
+    void syncRunning();
     void startVerify();
     void endVerify(const QString& result);
     // The verification's result as VerifyResult shows it.

@@ -60,7 +60,7 @@ QColor TVerifyMap::Colour(Cell state) {
     case Cell::NotRead:
         break;
     }
-    return {0xE6, 0xE6, 0xE6};
+    return {0xBD, 0xBD, 0xBD};
 }
 
 QString TVerifyMap::CellText(int address) const {
