@@ -43,6 +43,7 @@ CopyProcedure TCopyEngine::End() {
     awaited_ = 0;
     lateAnswers_ = 0;
     awaitingLastWord_ = false;
+    imageSent_ = false;
     lines_.clear();
     nextLine_ = 0;
     return was;
@@ -216,6 +217,7 @@ void TCopyEngine::StartBatch(const CopyImage& image, std::size_t textSize) {
 }
 
 void TCopyEngine::sendImage() {
+    imageSent_ = true;
     progress(progressValue_ + kBatchImage);
     sent(line_.SendImage(image_));
 }
@@ -249,6 +251,7 @@ void TCopyEngine::batchReply(const ReplyBuffer& r) {
 void TCopyEngine::StartVerify(const CopyWords& words) {
     begin(CopyProcedure::Verify);
     verifyWords_ = words;
+    verifyCamera_.fill(-1);
     differences_.clear();
     verified_ = 0;
     verifyCount_ = 0;
@@ -273,6 +276,7 @@ void TCopyEngine::verifyReply(const ReplyBuffer& r) {
     int address = 0;
     std::uint16_t camera = 0;
     if (!wordReply(r, &address, &camera)) return;
+    verifyCamera_[static_cast<std::size_t>(address)] = camera;
     const auto file = static_cast<std::uint16_t>(verifyWords_[static_cast<std::size_t>(address)]);
     if (camera != file) differences_.push_back({address, camera, file});
     progress(++verified_);

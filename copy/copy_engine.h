@@ -86,7 +86,9 @@ class TCopyEngine {
     // The word a copy file does not hold; the batch copy keeps the camera's.
     static constexpr int kLastWord = kEepromWordCount - 1;
 
-    TCopyEngine(ICopyLine& line, ICopyObserver& observer) : line_(line), observer_(observer) {}
+    TCopyEngine(ICopyLine& line, ICopyObserver& observer) : line_(line), observer_(observer) {
+        verifyCamera_.fill(-1);
+    }
 
     // Each start ends what runs, quietly, and sends the first frame.
     // Camera->PC: with an empty `path` the words are only kept (Words()).
@@ -118,6 +120,17 @@ class TCopyEngine {
     const std::vector<CopyDifference>& Differences() const { return differences_; }
     int Verified() const { return verified_; }
     int VerifyWords() const { return verifyCount_; }
+    // The verification's words: the file's (-1 where the file gives none)
+    // and the camera's read so far (-1 where none was read yet).
+    const CopyWords& VerifyFileWords() const { return verifyWords_; }
+    const CopyWords& VerifyCameraWords() const { return verifyCamera_; }
+
+    // The single copy's lines and how many of them the camera has answered;
+    // while it runs, the line after those is in flight.
+    const std::vector<CopyRecord>& Lines() const { return lines_; }
+    std::size_t LinesAnswered() const { return nextLine_ > 0 ? nextLine_ - 1 : 0; }
+    // The batch copy has sent its image and waits for the answer.
+    bool ImageSent() const { return procedure_ == CopyProcedure::Batch && imageSent_; }
 
   private:
     void begin(CopyProcedure procedure);
@@ -158,8 +171,10 @@ class TCopyEngine {
 
     CopyImage image_;
     bool awaitingLastWord_ = false;
+    bool imageSent_ = false;
 
-    CopyWords verifyWords_{}; // -1: not in the file
+    CopyWords verifyWords_{};  // -1: not in the file
+    CopyWords verifyCamera_{}; // -1: not read yet
     std::vector<CopyDifference> differences_;
     int verified_ = 0;
     int verifyCount_ = 0;

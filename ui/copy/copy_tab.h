@@ -15,17 +15,26 @@
 // compares them with the file's, word by word; "Verify after copy" runs the
 // same comparison with the file just copied once a PC->Camera copy has ended.
 // VerifyResult tells the number of words that differ and the first few
-// addresses with the camera's and the file's word.
+// addresses with the camera's and the file's word; VerifyMap shows every
+// word, and VerifyDiffSave saves the camera's differing words as a copy file.
+//
+// Every copy and verification can be cancelled (CopyCancel, VerifyCancel);
+// Label35 then tells what the camera was left holding. "Complete" and the
+// verification's result carry their file and time, and go as soon as they
+// no longer tell about the camera in front of the technician: a new copy or
+// verification, a file that fails to load, another camera.
 
 #include "copy/copy_engine.h"
 #include "transactions/copy_file.h"
 #include "transactions/copy_records.h"
 #include "ui/copy/copy_dialogs.h"
 
+#include <QDateTime>
 #include <QWidget>
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,6 +45,7 @@ class QPushButton;
 class TCopyHost;
 class TRadioGroup;
 class TTabContext;
+class TVerifyMap;
 
 class TCopyTab : public QWidget, private cam::ICopyLine, private cam::ICopyObserver {
     Q_OBJECT
@@ -62,6 +72,12 @@ class TCopyTab : public QWidget, private cam::ICopyLine, private cam::ICopyObser
     // them themselves).
     void SetDialogRunner(TDialogRunner runner) { runDialog_ = std::move(runner); }
     void SetQuestion(TYesNoQuestion question) { ask_ = std::move(question); }
+    // Where the time comes from (tests set their own).
+    void SetClock(std::function<QDateTime()> clock) { clock_ = std::move(clock); }
+
+    // What the camera is left holding if the running copy or verification
+    // stopped now, e.g. "no file was written"; empty when none runs.
+    QString CopyStateText() const;
 
     // The window is closing while a copy or verification runs: it ends here,
     // quietly (the window asked the technician already).
@@ -93,6 +109,13 @@ class TCopyTab : public QWidget, private cam::ICopyLine, private cam::ICopyObser
     void Trans_end_ctop();
     void VerifyButtonClick();
     void VerifyCancelClick();
+    // Cancels the running copy; Label35 tells the camera's state.
+    void CopyCancelClick();
+    // Saves the camera's words where the last verification found them
+    // different, as a copy file.
+    void VerifyDiffSaveClick();
+    // Another camera is on the line: the results shown were another camera's.
+    void CameraConnected();
 
   private:
     enum Mode { kCameraToPc = 0, kSingle = 1, kBatch = 2 };
@@ -106,10 +129,31 @@ class TCopyTab : public QWidget, private cam::ICopyLine, private cam::ICopyObser
     void CopyWord(int address, std::uint16_t word) override;
     void CopyEnded(const cam::CopyEnd& end) override;
 
+    // A single copy or batch image cancelled while its frame was in flight:
+    // that frame's answer still tells what the camera took.
+    struct Cancelled {
+        cam::CopyProcedure procedure = cam::CopyProcedure::None;
+        std::uint32_t tag = 0;
+        cam::Payload line{};      // the single copy's line in flight
+        std::size_t answered = 0; // the single copy's lines answered before it
+        int lastWord = -1;        // the last word line answered
+    };
+
     void buildControls();
     void buildVerifyControls(class QVBoxLayout* page);
     // Reads and checks `path` for a verification; shows why not and returns false.
-    bool loadVerifyFile(const QString& path);
+    bool loadVerifyFile(const QString& path, bool afterCopy);
+    // A procedure on `file` starts: the results shown go (the copy's stay
+    // for the verification that follows it).
+    void starting(const QString& file, bool keepCopy = false);
+    void clearResults(bool keepCopy);
+    // "a.dat, 18:15:01" for the file of the procedure that ended now.
+    QString stamp() const;
+    void progressText(cam::CopyProcedure procedure, int value, int maximum);
+    // The answer to the frame in flight when a copy was cancelled.
+    void cancelledAnswered();
+    // CopyCancel while a copy runs; the time left goes when it ends.
+    void syncRunning();
     void startVerify();
     void endVerify(const QString& result);
     // The verification's result as VerifyResult shows it.
@@ -153,6 +197,20 @@ class TCopyTab : public QWidget, private cam::ICopyLine, private cam::ICopyObser
     QCheckBox* VerifyAfterCopy_ = nullptr;
     QProgressBar* VerifyProgress_ = nullptr;
     QLabel* VerifyResult_ = nullptr;
+    QPushButton* CopyCancel_ = nullptr;
+    QLabel* CopyProgressText_ = nullptr;
+    QLabel* VerifyProgressText_ = nullptr;
+    QLabel* CompleteStamp_ = nullptr;
+    QLabel* VerifyStamp_ = nullptr;
+    TVerifyMap* VerifyMap_ = nullptr;
+    QPushButton* VerifyDiffSave_ = nullptr;
+    TCopyFileDialog* DiffSaveDialog_ = nullptr;
+    std::function<QDateTime()> clock_ = &QDateTime::currentDateTime;
+    QDateTime startedAt_;   // the running procedure's start
+    QString procedureFile_; // its file
+    int wordsRead_ = 0;     // Camera->PC's words read so far
+    int progressTodo_ = 0;  // the running procedure's words or lines in all
+    Cancelled cancelled_;
     bool verifyAfterReset_ = false; // a copy ended with the reset: verify on its ACK
     bool resetEnding_ = false;      // the reset's ACK is ending a single copy
     QString copyFile_;              // the file of the PC->Camera copy running
