@@ -21,7 +21,8 @@
 //
 // --short: unpaced cameras, N = 4 unless given: it must only run and succeed
 // (CI runs it); the figures are printed, never judged. --keep DIR keeps the
-// golden file, the backups, the reports and the program's output there.
+// golden file, the backups, the reports and the program's output there (a
+// run that fails keeps them in its temporary folder).
 // Exit status 0 when every clone ended "ok", 1 otherwise.
 
 #include <algorithm>
@@ -263,7 +264,8 @@ int main(int argc, char** argv) {
     const Run one = cloneOn(o, 1, dir, golden);
     std::fprintf(stderr, "cloning %d cameras at once...\n", o.cameras);
     const Run many = cloneOn(o, o.cameras, dir, golden);
-    if (o.keep.empty()) std::filesystem::remove_all(dir);
+    // A failed run keeps its files, for the program's output.
+    if (o.keep.empty() && one.ok && many.ok) std::filesystem::remove_all(dir);
 
     const std::string n = std::to_string(o.cameras);
     figure("clone_1_s", one.seconds, "s");
