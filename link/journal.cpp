@@ -1,10 +1,7 @@
 #include "link/journal.h"
 
 #include <cerrno>
-#include <chrono>
-#include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -19,10 +16,6 @@ bool TJournal::Open(const std::string& path) {
     path_ = path;
     failed_ = false;
     failure_.clear();
-    const std::int64_t wall = std::chrono::duration_cast<std::chrono::microseconds>(
-                                  std::chrono::system_clock::now().time_since_epoch())
-                                  .count();
-    wallMinusSteadyUs_ = wall - TrafficNowUs();
     fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (fd_ < 0) {
         fail(path + ": cannot be opened: " + std::strerror(errno));
@@ -40,16 +33,9 @@ void TJournal::Close() {
     fd_ = -1;
 }
 
-std::string TJournal::IsoTime(std::int64_t steadyUs) const {
-    const std::int64_t wall = steadyUs + wallMinusSteadyUs_;
-    const std::time_t seconds = static_cast<std::time_t>(wall / 1000000);
-    std::tm utc{};
-    gmtime_r(&seconds, &utc);
-    char text[80];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%06dZ", utc.tm_year + 1900,
-                  utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec,
-                  static_cast<int>((wall % 1000000 + 1000000) % 1000000));
-    return text;
+std::string TJournal::IsoTime(std::int64_t steadyUs) {
+    // The inspector's clock, so that a line here is found there.
+    return TrafficIsoTime(TrafficWallUs(steadyUs));
 }
 
 void TJournal::Write(const TTrafficRecord& record) {

@@ -1,10 +1,11 @@
 #pragma once
 // The session journal: every traffic record and marker appended to a text
 // file as one line, written out at once, so that a field problem can be sent
-// on as one file. Line: ISO time (UTC, microseconds), then the fields of
-// TrafficLine separated by tabs:
-//   2025-05-01T10:00:00.123456Z<TAB>PC>CAM<TAB>command<TAB>register read 0x2B<TAB>CRC
-//   ok<TAB><TAB>02 31 ...
+// on as one file. Line: local ISO time with its UTC offset, to the
+// microsecond (the inspector shows the same clock to the millisecond), then
+// the fields of TrafficLine separated by tabs:
+//   2025-05-01T10:00:00.123456+02:00<TAB>PC>CAM<TAB>command<TAB>register read
+//   0x2B<TAB>CRC ok<TAB><TAB>02 31 ...
 // A file that cannot be opened or written (full disk, no permission) is
 // reported once through the failure handler; the journal then writes nothing
 // more and never throws, so the link goes on.
@@ -41,8 +42,8 @@ class TJournal {
     bool Failed() const { return failed_; }
     const std::string& FailureText() const { return failure_; }
 
-    // The time of a traffic record as ISO text (UTC).
-    std::string IsoTime(std::int64_t steadyUs) const;
+    // The time of a traffic record as local ISO text with the UTC offset.
+    static std::string IsoTime(std::int64_t steadyUs);
 
   private:
     void fail(const std::string& message);
@@ -53,7 +54,6 @@ class TJournal {
     bool failed_ = false;
     std::string failure_;
     FailureHandler onFailure_;
-    std::int64_t wallMinusSteadyUs_ = 0;
 };
 
 } // namespace cam

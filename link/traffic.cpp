@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 
 namespace cam {
 
@@ -23,6 +24,66 @@ bool ackOnly(const std::vector<std::uint8_t>& payload) {
     return !payload.empty() &&
            (payload[0] == kResetClass || (payload.size() >= 3 && payload[0] == kWriteClass &&
                                           payload[1] == 0x20 && payload[2] == 0x00));
+}
+
+// A marker's text on one line: each run of line breaks, tabs and other
+// control characters becomes one blank, none at either end.
+std::string oneLine(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    bool gap = false;
+    for (const char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7F) {
+            gap = !out.empty();
+            continue;
+        }
+        if (gap && c != ' ' && out.back() != ' ') out += ' ';
+        gap = false;
+        out += c;
+    }
+    return out;
+}
+
+std::string replyMs(const TTrafficRecord& r) {
+    if (r.replyUs < 0) return {};
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", static_cast<double>(r.replyUs) / 1000.0);
+    return text;
+}
+
+void csvField(std::string& line, const std::string& field) {
+    if (field.find_first_of(",\"\r\n") == std::string::npos) {
+        line += field;
+        return;
+    }
+    line += '"';
+    for (const char c : field) {
+        if (c == '"') line += '"';
+        line += c;
+    }
+    line += '"';
+}
+
+struct LocalTime {
+    std::tm tm{};
+    int us = 0;
+};
+
+LocalTime localTime(std::int64_t wallUs) {
+    // Whole seconds rounded down, so that a time before 1970 keeps a
+    // positive fraction.
+    std::int64_t seconds = wallUs / 1000000;
+    std::int64_t us = wallUs % 1000000;
+    if (us < 0) {
+        us += 1000000;
+        --seconds;
+    }
+    LocalTime t;
+    const auto clock = static_cast<std::time_t>(seconds);
+    localtime_r(&clock, &t.tm);
+    t.us = static_cast<int>(us);
+    return t;
 }
 
 } // namespace
@@ -79,12 +140,8 @@ std::string TrafficHex(const std::vector<std::uint8_t>& bytes) {
 }
 
 std::string TrafficLine(const TTrafficRecord& r, const std::string& time) {
-    std::string reply;
-    if (r.replyUs >= 0) {
-        char text[32];
-        std::snprintf(text, sizeof text, "%.1f ms", static_cast<double>(r.replyUs) / 1000.0);
-        reply = text;
-    }
+    std::string reply = replyMs(r);
+    if (!reply.empty()) reply += " ms";
     std::string line = time;
     for (const std::string& field :
          {std::string(TrafficDirectionText(r.direction)), std::string(TrafficKindText(r.kind)),
@@ -95,10 +152,55 @@ std::string TrafficLine(const TTrafficRecord& r, const std::string& time) {
     return line;
 }
 
+const char* TrafficCsvHeader() {
+    return "time,direction,kind,text,crc,reply_ms,bytes";
+}
+
+std::string TrafficCsvLine(const TTrafficRecord& r, const std::string& time) {
+    std::string line;
+    line.reserve(time.size() + r.text.size() + r.bytes.size() * 3 + 40);
+    csvField(line, time);
+    for (const std::string& field :
+         {std::string(TrafficDirectionText(r.direction)), std::string(TrafficKindText(r.kind)),
+          r.text, std::string(TrafficCrcText(r.crc)), replyMs(r), TrafficHex(r.bytes)}) {
+        line += ',';
+        csvField(line, field);
+    }
+    return line;
+}
+
 std::int64_t TrafficNowUs() {
     return std::chrono::duration_cast<std::chrono::microseconds>(
                std::chrono::steady_clock::now().time_since_epoch())
         .count();
+}
+
+std::int64_t TrafficWallUs(std::int64_t steadyUs) {
+    static const std::int64_t wallMinusSteadyUs =
+        std::chrono::duration_cast<std::chrono::microseconds>(
+            std::chrono::system_clock::now().time_since_epoch())
+            .count() -
+        TrafficNowUs();
+    return steadyUs + wallMinusSteadyUs;
+}
+
+std::string TrafficIsoTime(std::int64_t wallUs) {
+    const LocalTime t = localTime(wallUs);
+    const long offset = t.tm.tm_gmtoff;
+    const long minutes = (offset < 0 ? -offset : offset) / 60;
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%06d%c%02ld:%02ld",
+                  t.tm.tm_year + 1900, t.tm.tm_mon + 1, t.tm.tm_mday, t.tm.tm_hour, t.tm.tm_min,
+                  t.tm.tm_sec, t.us, offset < 0 ? '-' : '+', minutes / 60, minutes % 60);
+    return text;
+}
+
+std::string TrafficClockTime(std::int64_t wallUs) {
+    const LocalTime t = localTime(wallUs);
+    char text[32];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", t.tm.tm_hour, t.tm.tm_min, t.tm.tm_sec,
+                  t.us / 1000);
+    return text;
 }
 
 int TTrafficAssembler::AddSink(Sink sink) {
@@ -122,9 +224,18 @@ void TTrafficAssembler::Received(const std::uint8_t* data, std::size_t count, st
 }
 
 void TTrafficAssembler::Marker(const std::string& text, std::int64_t timeUs) {
+    marker(text, timeUs, false);
+}
+
+void TTrafficAssembler::Fault(const std::string& text, std::int64_t timeUs) {
+    marker(text, timeUs, true);
+}
+
+void TTrafficAssembler::marker(const std::string& text, std::int64_t timeUs, bool fault) {
     TTrafficRecord r;
     r.timeUs = timeUs;
-    r.text = text;
+    r.text = oneLine(text);
+    r.fault = fault;
     publish(std::move(r));
 }
 
@@ -146,6 +257,7 @@ void TTrafficAssembler::feed(Stream& s, std::uint8_t byte, std::int64_t timeUs) 
             r.kind = TTrafficKind::Partial;
             r.bytes = std::move(s.frame);
             r.text = "frame broken off: no ETX";
+            r.fault = true;
             s.frame.clear();
             publish(std::move(r));
         } else if (s.frame.size() == s.expected) {
@@ -188,6 +300,7 @@ void TTrafficAssembler::frameDone(Stream& s, std::int64_t timeUs) {
     const std::size_t n = f.size();
     const std::uint16_t crc = frame_crc(f.data() + 1, n - 3);
     r.crc = crc == (f[n - 2] << 8 | f[n - 1]) ? TTrafficCrc::Good : TTrafficCrc::Bad;
+    r.fault = r.crc == TTrafficCrc::Bad;
     const std::vector<std::uint8_t> payload(f.begin() + 1, f.end() - 3);
 
     if (s.direction == TTrafficDirection::ToCamera) {
@@ -210,6 +323,7 @@ void TTrafficAssembler::frameDone(Stream& s, std::int64_t timeUs) {
     } else {
         r.kind = TTrafficKind::Reply;
         if (f[0] == STX) r.code = f[2];
+        if (f[1] != kAccepted) r.fault = true; // the camera refused the command
         r.text = ReplyName(payload.data(), payload.size(),
                            request_.empty() ? nullptr : request_.data(), requestBulk_);
         if (awaitingReply_ && r.crc == TTrafficCrc::Good) {
@@ -227,6 +341,7 @@ void TTrafficAssembler::control(Stream& s, std::uint8_t byte, std::int64_t timeU
     r.kind = TTrafficKind::Control;
     r.bytes = {byte};
     r.text = ControlName(byte);
+    r.fault = byte == NAK;
     if (s.direction == TTrafficDirection::ToCamera) {
         if (byte == ENQ) { // opens the link: the camera's ACK answers it
             request_.clear();
@@ -252,6 +367,7 @@ void TTrafficAssembler::flushNoise(Stream& s) {
     r.timeUs = s.noiseStartUs;
     r.direction = s.direction;
     r.kind = TTrafficKind::Noise;
+    r.fault = true;
     r.text =
         std::to_string(s.noise.size()) + (s.noise.size() == 1 ? " stray byte" : " stray bytes");
     r.bytes = std::move(s.noise);

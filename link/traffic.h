@@ -1,12 +1,12 @@
 #pragma once
 // The traffic on the camera line as records: one record per control byte,
 // command frame, reply frame, bulk frame or run of stray bytes, in each
-// direction, plus markers for what happened to the line (opened, time-out,
-// given up...). The assembler is fed the bytes as they are written and read;
-// it recognises frames by their start byte and fixed length as the receive
-// state machine does, checks ETX and CRC, names the command and times each
-// answer from the request it answers. It never throws and never blocks: the
-// inspector window and the journal subscribe to it.
+// direction, plus markers for what happened on the line (opened, time-out,
+// given up...) and what the technician did between the frames. The assembler is fed the bytes as
+// they are written and read; it recognises frames by their start byte and fixed length as the
+// receive state machine does, checks ETX and CRC, names the command and times each answer from the
+// request it answers. It never throws and never blocks: the inspector window and the journal
+// subscribe to it.
 
 #include <cstdint>
 #include <functional>
@@ -39,6 +39,9 @@ struct TTrafficRecord {
     std::string text;          // decoded command, or the marker's text
     std::int64_t replyUs = -1; // request to this answer, -1 when it answers nothing
     int code = -1;             // command code (payload byte 2) of a frame, else -1
+    // Something went wrong here: a bad CRC, a frame broken off, stray bytes,
+    // a NAK, a reply that refuses its command, a time-out or give-up marker.
+    bool fault = false;
 };
 
 // "PC>CAM", "CAM>PC" or "--".
@@ -52,8 +55,24 @@ std::string TrafficHex(const std::vector<std::uint8_t>& bytes);
 // One record as one line of tab-separated fields, after `time`:
 // direction, kind, text, CRC, reply time in ms ("" when none), bytes.
 std::string TrafficLine(const TTrafficRecord& record, const std::string& time);
+// The same fields as comma-separated values, quoted where a field needs it
+// (a comma, a quote or a line break); the reply time is a bare number.
+std::string TrafficCsvLine(const TTrafficRecord& record, const std::string& time);
+// The names of the CSV fields, as the first line of a CSV file.
+const char* TrafficCsvHeader();
 // Microseconds since the epoch of the steady clock.
 std::int64_t TrafficNowUs();
+
+// Wall-clock microseconds since 1970 (UTC) of a record's steady time. The
+// distance between the two clocks is taken once for the whole program, so
+// the inspector and the journal give a record the same time of day.
+std::int64_t TrafficWallUs(std::int64_t steadyUs);
+// Local time with its UTC offset, to the microsecond:
+// "2026-12-10T18:15:01.250123+01:00".
+std::string TrafficIsoTime(std::int64_t wallUs);
+// Local time of day to the millisecond, "18:15:01.250": the ISO time's
+// hours to milliseconds, cut (not rounded), so it finds its journal line.
+std::string TrafficClockTime(std::int64_t wallUs);
 
 class TTrafficAssembler {
   public:
@@ -70,8 +89,12 @@ class TTrafficAssembler {
     void Sent(const std::uint8_t* data, std::size_t count, std::int64_t timeUs);
     // Bytes the tool read.
     void Received(const std::uint8_t* data, std::size_t count, std::int64_t timeUs);
-    // An event on the line; stray bytes held so far are recorded first.
+    // An event on the line, or something the technician did; stray bytes
+    // held so far are recorded first. Its text is kept on one line: line
+    // breaks and tabs become blanks.
     void Marker(const std::string& text, std::int64_t timeUs = TrafficNowUs());
+    // A marker for something that went wrong (a time-out, a give-up).
+    void Fault(const std::string& text, std::int64_t timeUs = TrafficNowUs());
     // Records the stray bytes still held in either direction.
     void Flush();
 
@@ -91,6 +114,7 @@ class TTrafficAssembler {
     void flushNoise(Stream& s);
     void control(Stream& s, std::uint8_t byte, std::int64_t timeUs);
     void publish(TTrafficRecord record);
+    void marker(const std::string& text, std::int64_t timeUs, bool fault);
 
     Stream tx_{TTrafficDirection::ToCamera, {}, 0, 0, {}, 0};
     Stream rx_{TTrafficDirection::FromCamera, {}, 0, 0, {}, 0};

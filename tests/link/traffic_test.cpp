@@ -1,6 +1,7 @@
 // The traffic assembler turns the bytes of both directions into one record
-// per frame or control byte; the tap port feeds it from a real port; the
-// journal writes the records out and survives a file it cannot write.
+// per frame or control byte and marks the faults; the tap port feeds it from
+// a real port; the journal writes the records out on the local clock and
+// survives a file it cannot write.
 
 #include "link/crc.h"
 #include "link/frames.h"
@@ -12,7 +13,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
 #include <fstream>
+#include <regex>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -84,6 +88,51 @@ std::vector<Step> bulkWrites(std::int64_t t) {
     return steps;
 }
 
+std::vector<TTrafficRecord> assemble(const std::vector<Step>& steps) {
+    cam::TTrafficAssembler traffic;
+    std::vector<TTrafficRecord> got;
+    traffic.AddSink([&](const TTrafficRecord& r) { got.push_back(r); });
+    for (const Step& s : steps) {
+        if (s.direction == TTrafficDirection::None) {
+            traffic.Flush();
+        } else if (s.direction == PC) {
+            traffic.Sent(s.bytes.data(), s.bytes.size(), s.timeUs);
+        } else if (!s.oneByOne) {
+            traffic.Received(s.bytes.data(), s.bytes.size(), s.timeUs);
+        } else { // one byte a microsecond, the last one at timeUs
+            const auto n = static_cast<std::int64_t>(s.bytes.size());
+            for (std::int64_t i = 0; i < n; ++i)
+                traffic.Received(s.bytes.data() + i, 1, s.timeUs - (n - 1) + i);
+        }
+    }
+    return got;
+}
+
+// Runs with TZ set to `zone`, then puts the old one back.
+class ZoneScope {
+  public:
+    explicit ZoneScope(const char* zone) {
+        const char* old = std::getenv("TZ");
+        had_ = old != nullptr;
+        if (had_) old_ = old;
+        setenv("TZ", zone, 1);
+        tzset();
+    }
+    ~ZoneScope() {
+        if (had_)
+            setenv("TZ", old_.c_str(), 1);
+        else
+            unsetenv("TZ");
+        tzset();
+    }
+    ZoneScope(const ZoneScope&) = delete;
+    ZoneScope& operator=(const ZoneScope&) = delete;
+
+  private:
+    bool had_ = false;
+    std::string old_;
+};
+
 } // namespace
 
 TEST(TrafficAssembler, OneRecordPerUnitWithItsCheckAndAnswerTime) {
@@ -151,22 +200,7 @@ TEST(TrafficAssembler, OneRecordPerUnitWithItsCheckAndAnswerTime) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        cam::TTrafficAssembler traffic;
-        std::vector<TTrafficRecord> got;
-        traffic.AddSink([&](const TTrafficRecord& r) { got.push_back(r); });
-        for (const Step& s : c.steps) {
-            if (s.direction == TTrafficDirection::None) {
-                traffic.Flush();
-            } else if (s.direction == PC) {
-                traffic.Sent(s.bytes.data(), s.bytes.size(), s.timeUs);
-            } else if (!s.oneByOne) {
-                traffic.Received(s.bytes.data(), s.bytes.size(), s.timeUs);
-            } else { // one byte a microsecond, the last one at timeUs
-                const auto n = static_cast<std::int64_t>(s.bytes.size());
-                for (std::int64_t i = 0; i < n; ++i)
-                    traffic.Received(s.bytes.data() + i, 1, s.timeUs - (n - 1) + i);
-            }
-        }
+        const std::vector<TTrafficRecord> got = assemble(c.steps);
         ASSERT_EQ(got.size(), c.records.size());
         for (std::size_t i = 0; i < got.size(); ++i) {
             SCOPED_TRACE("record " + std::to_string(i) + ": " + got[i].text);
@@ -184,20 +218,90 @@ TEST(TrafficAssembler, OneRecordPerUnitWithItsCheckAndAnswerTime) {
     }
 }
 
-TEST(TrafficAssembler, StrayBytesComeBeforeTheMarkerThatFollowsThem) {
+TEST(TrafficAssembler, MarksTheFaults) {
+    const Bytes eepRead = frame({0x31, 0x0C, 0x01, 0x51});
+    const Bytes eepReply = frame({0xA0, 0x0C, 0x01, 0x51, 0x12, 0x34});
+    struct FaultCase {
+        const char* name;
+        std::vector<Step> steps;
+        std::vector<bool> faults;
+    };
+    const std::vector<FaultCase> cases = {
+        {"answered", {{PC, eepRead, 0}, {CAM, {cam::ACK}, 1}, {CAM, eepReply, 2}}, {0, 0, 0}},
+        {"bad CRC and NAK",
+         {{PC, eepRead, 0}, {CAM, badCrc(eepReply), 1}, {PC, {cam::NAK}, 2}, {CAM, {cam::NAK}, 3}},
+         {0, 1, 1, 1}},
+        {"refused", {{CAM, frame({0xA1, 0x0C}), 0}, {CAM, shortReply(0x15, 0x00), 1}}, {1, 1}},
+        {"broken off and stray",
+         {{CAM, {cam::STX, 0x31}, 0},
+          {CAM, Bytes(15, 0x11), 1},
+          {CAM, {0x41}, 2},
+          {TTrafficDirection::None, {}, 3}},
+         {1, 1}},
+    };
+    for (const FaultCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::vector<TTrafficRecord> got = assemble(c.steps);
+        ASSERT_EQ(got.size(), c.faults.size());
+        for (std::size_t i = 0; i < got.size(); ++i)
+            EXPECT_EQ(got[i].fault, c.faults[i]) << i << ": " << got[i].text;
+    }
+}
+
+TEST(TrafficAssembler, MarkersAreOneLineAndFollowTheStrayBytes) {
     cam::TTrafficAssembler traffic;
     std::vector<TTrafficRecord> got;
     const int id = traffic.AddSink([&](const TTrafficRecord& r) { got.push_back(r); });
     const Bytes stray{0x41};
     traffic.Received(stray.data(), 1, 5);
-    traffic.Marker("time-out: re-sending", 9);
-    ASSERT_EQ(got.size(), 2u);
+    traffic.Fault("time-out: re-sending", 9);
+    traffic.Marker("\nCopy started:\r\n\tCamera->PC\n", 10);
+    ASSERT_EQ(got.size(), 3u);
     EXPECT_EQ(got[0].kind, TTrafficKind::Noise);
     EXPECT_EQ(got[1].kind, TTrafficKind::Marker);
     EXPECT_EQ(got[1].text, "time-out: re-sending");
+    EXPECT_TRUE(got[1].fault);
+    EXPECT_EQ(got[2].text, "Copy started: Camera->PC");
+    EXPECT_FALSE(got[2].fault);
     traffic.RemoveSink(id);
     traffic.Marker("unseen");
-    EXPECT_EQ(got.size(), 2u);
+    EXPECT_EQ(got.size(), 3u);
+}
+
+TEST(TrafficTime, LocalTimeWithItsOffset) {
+    struct TimeCase {
+        const char* zone;
+        std::int64_t wallUs;
+        const char* iso;
+        const char* clock;
+    };
+    for (const TimeCase& c : {
+             TimeCase{"CET-1CEST,M3.5.0,M10.5.0/3", 1796922901'250123,
+                      "2026-12-10T18:15:01.250123+01:00", "18:15:01.250"},
+             TimeCase{"CET-1CEST,M3.5.0,M10.5.0/3", 1782900000'000999,
+                      "2026-07-01T12:00:00.000999+02:00", "12:00:00.000"},
+             TimeCase{"<-0330>3:30", 1796868000'500000, "2026-12-09T22:30:00.500000-03:30",
+                      "22:30:00.500"},
+             TimeCase{"UTC0", -1, "1969-12-31T23:59:59.999999+00:00", "23:59:59.999"},
+         }) {
+        SCOPED_TRACE(c.zone);
+        const ZoneScope zone(c.zone);
+        EXPECT_EQ(cam::TrafficIsoTime(c.wallUs), c.iso);
+        EXPECT_EQ(cam::TrafficClockTime(c.wallUs), c.clock);
+    }
+}
+
+TEST(TrafficCsv, QuotesWhatNeedsIt) {
+    TTrafficRecord r;
+    r.direction = CAM;
+    r.kind = TTrafficKind::Reply;
+    r.crc = TTrafficCrc::Good;
+    r.text = "gain \"high\", then low";
+    r.replyUs = 12345;
+    r.bytes = {0x06};
+    EXPECT_EQ(cam::TrafficCsvLine(r, "T"),
+              "T,CAM>PC,reply,\"gain \"\"high\"\", then low\",CRC ok,12.3,06");
+    EXPECT_EQ(cam::TrafficCsvLine(TTrafficRecord{}, "a\nb"), "\"a\nb\",--,marker,,,,");
 }
 
 TEST(TapPort, PassesEverythingOnAndRecordsIt) {
@@ -270,7 +374,7 @@ TEST(Journal, OneLinePerRecordAndAFailureReportedOnce) {
     ASSERT_TRUE(journal.Open(path));
     const Bytes f = frame({0x31, 0x0A, 0x2B});
     traffic.Sent(f.data(), f.size(), cam::TrafficNowUs());
-    traffic.Marker("give-up");
+    traffic.Marker("copy\nstarted");
     journal.Close();
     std::ifstream in(path);
     std::vector<std::string> lines;
@@ -281,8 +385,10 @@ TEST(Journal, OneLinePerRecordAndAFailureReportedOnce) {
     EXPECT_NE(lines[0].find("\t--\tmarker\tjournal opened"), std::string::npos) << lines[0];
     EXPECT_EQ(lines[1].substr(lines[1].find('\t')),
               "\tPC>CAM\tcommand\tregister read 0x2B\tCRC ok\t\t" + cam::TrafficHex(f));
-    EXPECT_EQ(lines[1][4], '-');
-    EXPECT_EQ(lines[1][lines[1].find('\t') - 1], 'Z');
+    EXPECT_EQ(lines[2].substr(lines[2].find('\t')), "\t--\tmarker\tcopy started\t\t\t");
+    // Local time with the offset of the zone in force, to the microsecond.
+    const std::regex iso(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{6}[+-]\d\d:\d\d)");
+    EXPECT_TRUE(std::regex_match(lines[1].substr(0, lines[1].find('\t')), iso)) << lines[1];
 
     struct Target {
         const char* path;

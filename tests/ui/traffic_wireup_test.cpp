@@ -63,3 +63,19 @@ TEST(TrafficWireUp, MenuOpensTheInspectorAndTogglesTheJournal) {
     EXPECT_NE(text.find("\tmarker\tCOM1 (/dev/fake1) closed"),
               std::string::npos); // reopened, then the end
 }
+
+TEST(TrafficWireUp, AGiveUpIsAFault) {
+    cam::TTrafficAssembler traffic;
+    std::vector<cam::TTrafficRecord> markers;
+    traffic.AddSink([&](const cam::TTrafficRecord& r) {
+        if (r.kind == cam::TTrafficKind::Marker) markers.push_back(r);
+    });
+    TF38R5 window(std::make_unique<cam::TTapPort>(std::make_unique<FakePort>(), traffic));
+    window.SetTraffic(&traffic, nullptr);
+    for (int tick = 1; tick <= 16; ++tick) // no camera: given up at the sixteenth
+        QMetaObject::invokeMethod(&window, "SendTimerTimer");
+    ASSERT_FALSE(markers.empty());
+    EXPECT_EQ(markers.back().text, "given up: no camera on either port");
+    EXPECT_TRUE(markers.back().fault);
+    EXPECT_FALSE(markers.front().fault) << markers.front().text;
+}

@@ -839,24 +839,3 @@ void TCopyTab::StopForClose() {
     if (engine_.End() != cam::CopyProcedure::None)
         Label35_->setText(QStringLiteral("Stopped: the program was closed"));
 }
-
-QString TCopyTab::CopyStateText() const {
-    switch (engine_.Running()) {
-    case cam::CopyProcedure::CameraToPc:
-        return QStringLiteral("no file is written");
-    case cam::CopyProcedure::Single:
-        return QStringLiteral("the camera's EEPROM is partly written, without the reset");
-    case cam::CopyProcedure::Batch:
-        return QStringLiteral("the image may not be written, the reset is not sent");
-    case cam::CopyProcedure::Verify:
-        return QStringLiteral("the verification is not finished");
-    case cam::CopyProcedure::None:
-        break;
-    }
-    return {};
-}
-
-void TCopyTab::CameraConnected() {
-    VerifyResult_->clear();
-    complete2_->hide();
-}

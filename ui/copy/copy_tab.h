@@ -82,10 +82,6 @@ class TCopyTab : public QWidget, private cam::ICopyLine, private cam::ICopyObser
     // The window is closing while a copy or verification runs: it ends here,
     // quietly (the window asked the technician already).
     void StopForClose();
-    // What stopping now would leave in the camera.
-    QString CopyStateText() const;
-    // A camera connected: results of the one before no longer apply.
-    void CameraConnected();
 
   public slots:
     void CtopOK2Click();

@@ -470,7 +470,7 @@ void TF38R5::SendTimerTimer() {
             link_.ReplyTimeout() == 0 &&
             (link_.LinkMode() == cam::TLink::Idle || link_.LinkMode() == cam::TLink::AwaitReply);
         if (expires)
-            mark("time-out: no answer to " + cam::CommandName(link_.Answered().data() + 1));
+            mark("time-out: no answer to " + cam::CommandName(link_.Answered().data() + 1), true);
         if (!link_.SendTimerTimer()) sendTimer_->stop();
         followExchange();
     });
@@ -599,7 +599,7 @@ void TF38R5::SetPageControlEnabled(bool enabled) {
 
 void TF38R5::LinkMessage(const std::string& text, const std::string& caption,
                          bool abortRetryIgnore) {
-    mark((abortRetryIgnore ? "given up: " : "message: ") + text);
+    mark((abortRetryIgnore ? "given up: " : "message: ") + text, abortRetryIgnore);
     QString shown = QString::fromStdString(text);
     if (abortRetryIgnore) {
         // The one such box: an exchange given up. Which port, and what for.
@@ -631,7 +631,7 @@ void TF38R5::ReplyReceived() {
 }
 
 void TF38R5::GiveUp() {
-    mark("given up: no camera on either port");
+    mark("given up: no camera on either port", true);
     sendTimer_->stop();
     ShowMessage(QStringLiteral(" Serial Port not connected "), QStringLiteral("Comm.ERR"),
                 TButtons::AbortRetryIgnore, this, [this] { ExitClick(); });
@@ -703,8 +703,10 @@ void TF38R5::SetTraffic(cam::TTrafficAssembler* traffic, cam::TJournal* journal)
     showJournalState();
 }
 
-void TF38R5::mark(const std::string& text) {
-    if (traffic_)
+void TF38R5::mark(const std::string& text, bool fault) {
+    if (traffic_ && fault)
+        traffic_->Fault(text);
+    else if (traffic_)
         traffic_->Marker(text);
     else
         earlyMarks_.emplace_back(text, cam::TrafficNowUs());

@@ -145,8 +145,9 @@ class TF38R5 : public QMainWindow,
     void guarded(const std::function<void()>& f);
     void runSequence(int kind, unsigned step);
     void showError(const std::exception& e);
-    // A line event for the inspector and the journal.
-    void mark(const std::string& text);
+    // A line event for the inspector and the journal; `fault`: something
+    // went wrong (a time-out, a give-up).
+    void mark(const std::string& text, bool fault = false);
     void showJournalState();
     // Closing while a copy or verification runs asks first; on Yes the copy
     // ends here. True when the window may close.
