@@ -106,6 +106,7 @@ void TComm::Open() {
     ++session_;
     try {
         watch_ = std::make_unique<TCommWatch>(this, fd, session_, event_mask_, receive_threshold_);
+        watch_->SetByteTime(byteTimeUs());
     } catch (const std::exception&) {
         fd_ = -1;
         fail(-2);
@@ -163,6 +164,7 @@ void TComm::SetModemLine(int line, bool on) {
 
 void TComm::SetBaudRate(std::int32_t rate) {
     baud_rate_ = rate;
+    if (watch_) watch_->SetByteTime(byteTimeUs());
     ApplyLine([this](termios& t) {
         set_line_rate(t, effective_rate(baud_rate_, baud_rate_user_defined_));
     });
@@ -198,6 +200,18 @@ void TComm::SetFlowControls(TCommFlowControls flow) {
 
 std::string TComm::DeviceName() const {
     return PortDevicePath(port_);
+}
+
+int TComm::byteTimeUs() const {
+    // Start, eight data and stop bits; a parity or second stop bit only
+    // makes the watcher look a little early.
+    if (!timed_receive_) return 0;
+    return 10'000'000 / (baud_rate_ >= 300 ? baud_rate_ : 9600);
+}
+
+void TComm::SetTimedReceive(bool on) {
+    timed_receive_ = on;
+    if (watch_) watch_->SetByteTime(byteTimeUs());
 }
 
 void TComm::SetReceiveThreshold(std::uint32_t bytes) {

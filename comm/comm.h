@@ -113,6 +113,10 @@ class TComm : public QObject, public IPort {
     // once they have sat unchanged for TCommWatch::kPartialCheckMs.
     void SetReceiveThreshold(std::uint32_t bytes) override;
     std::uint32_t ReceiveThreshold() const { return receive_threshold_; }
+    // The rest of a frame is waited for by time rather than byte by byte
+    // (see TCommWatch::SetByteTime): fewer thread wake-ups where many ports
+    // are watched at once. Off by default.
+    void SetTimedReceive(bool on);
     // False when closed; a device without modem lines (a pseudo-terminal)
     // reads true while open.
     bool DsrState() const override;
@@ -172,6 +176,8 @@ class TComm : public QObject, public IPort {
     std::uint64_t session_ = 0; // counts openings; stale notifications carry an old one
     std::atomic<std::uint64_t> bytes_read_{0};
     std::unique_ptr<TCommWatch> watch_;
+    bool timed_receive_ = false;
+    int byteTimeUs() const;
 };
 
 } // namespace cam

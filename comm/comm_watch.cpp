@@ -219,6 +219,17 @@ void TCommWatch::Run(TCommEventMask mask, std::uint32_t threshold) {
         if (rx_armed && stale == 0) count = 2;
         if (rx_armed && stale > 0) timeout = kStaleCheckMs;
         if (rx_armed && stale == 0 && threshold > 1) timeout = kPartialCheckMs;
+        const int byteUs = byte_us_.load(std::memory_order_relaxed);
+        const bool timed = rx_armed && stale == 0 && threshold > 1 && byteUs > 0;
+        if (timed) {
+            // Only a hang-up wakes the thread; the frame is looked for by time.
+            fds[1].events = 0;
+            int waiting = 0;
+            if (::ioctl(fd_, FIONREAD, &waiting) != 0) waiting = 0;
+            const auto missing =
+                threshold > static_cast<std::uint32_t>(waiting) ? threshold - waiting : 1u;
+            timeout = std::max(1, static_cast<int>((missing * byteUs + 999) / 1000));
+        }
         if (tx_armed) timeout = shorter(timeout, kTxCheckMs);
         if (lines.Active()) timeout = shorter(timeout, kLineCheckMs);
 
@@ -271,7 +282,11 @@ void TCommWatch::Run(TCommEventMask mask, std::uint32_t threshold) {
             // Short of the threshold: report what has stopped coming.
             int waiting = 0;
             if (::ioctl(fd_, FIONREAD, &waiting) != 0) waiting = 0;
-            if (waiting > 0 && waiting == partial) {
+            if (timed && static_cast<std::uint32_t>(waiting) >= threshold) {
+                partial = 0;
+                pending = true;
+                Post(Kind::Receive);
+            } else if (waiting > 0 && waiting == partial) {
                 partial = 0;
                 pending = true;
                 Post(Kind::Receive);

@@ -21,6 +21,14 @@
 // kPartialCheckMs; the watcher looks at the queue count that often only
 // while the threshold is above one.
 //
+// Timed receive (SetByteTime): a terminal wakes every poller at each byte
+// it takes in, even one whose VMIN is not met yet, so a frame at the line
+// rate costs a thread wake-up per byte. With a byte time set, the watcher
+// does not wait for data while it waits for the rest of a frame: it sleeps
+// as long as the missing bytes take on the line, then looks at the queue
+// count, and posts once the frame is in or has stopped coming. Hang-ups are
+// still seen at once. For programs that watch many ports at once.
+//
 // Hang-up (POLLHUP/POLLERR, e.g. the far side of a pseudo-terminal closed or
 // a USB adapter pulled): bytes still waiting are reported once more, then one
 // hang-up notification follows and the device is no longer watched, so a dead
@@ -39,6 +47,7 @@
 
 #include "comm/comm_types.h"
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <thread>
@@ -74,6 +83,9 @@ class TCommWatch {
     void SetEventMask(TCommEventMask mask);
     // The owner now waits for `bytes` (its VMIN is set already).
     void SetReceiveThreshold(std::uint32_t bytes);
+    // One byte's time on the line in microseconds: the rest of a frame is
+    // waited for by time rather than byte by byte. 0 (the default): off.
+    void SetByteTime(int microseconds) { byte_us_ = microseconds; }
     // Bytes were handed to the driver: report when the output queue is empty.
     void ArmTransmit();
 
@@ -97,6 +109,7 @@ class TCommWatch {
     const int fd_;
     const std::uint64_t session_;
     int wake_fd_ = -1;
+    std::atomic<int> byte_us_{0};
     std::mutex mutex_;
     Commands commands_;
     std::thread thread_;

@@ -147,8 +147,10 @@ int main(int argc, char** argv) {
         cam::SessionPlan plan = common;
         plan.port = options.ports[i];
         plan.portNumber = static_cast<std::uint8_t>(i + 1);
-        auto session =
-            std::make_unique<cam::TCameraSession>(std::move(plan), std::make_unique<cam::TComm>());
+        // Many ports on one thread: each frame's rest is waited for by time.
+        auto comm = std::make_unique<cam::TComm>();
+        comm->SetTimedReceive(true);
+        auto session = std::make_unique<cam::TCameraSession>(std::move(plan), std::move(comm));
         session->onProgress = [&view, i](const cam::CameraProgress& p) { view.Update(i, p); };
         session->onEvent = [&view, i](const std::string& text) { view.Event(i, text); };
         session->onEnded = [&running] {

@@ -151,3 +151,38 @@ TEST(BenchState, WhatTheTechnicianDoesIsNotedBetweenTheFramesButNotTheCamerasEch
 }
 
 } // namespace
+
+namespace {
+
+TEST(BenchState, AVerificationIsNotedWithItsFileCameraAndResult) {
+    Bench b;
+    cam::TTrafficAssembler traffic;
+    std::vector<std::string> notes;
+    traffic.AddSink([&](const cam::TTrafficRecord& r) {
+        if (r.kind == cam::TTrafficKind::Marker && r.text.rfind("copy: ", 0) == 0)
+            notes.push_back(r.text);
+    });
+    b.window->SetTraffic(&traffic, nullptr);
+    b.show(window_bench::Copy);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("two.dat"));
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("210C00050000\r\n210C00061234\r\n");
+    f.close();
+    b.camera.SetEeprom(5, 0);
+    b.camera.SetEeprom(6, 0x1111);
+    auto* tab = b.find<TCopyTab>("Panel7");
+    tab->SetDialogRunner([&](TCopyFileDialog& d) {
+        d.FileName = file;
+        return true;
+    });
+    b.invoke(tab, "VerifyButtonClick");
+    b.port->Deliver();
+    const std::string camera = " (camera on COM1 (/dev/fake1))";
+    EXPECT_EQ(notes,
+              (std::vector<std::string>{"copy: Verify against " + file.toStdString() + camera,
+                                        "copy: Verify: 1 of 2 words differ" + camera}));
+}
+
+} // namespace

@@ -2,6 +2,9 @@
 // What the Copy tab and the Adjust tab's save chain need of the main window
 // beyond TTabContext. TF38R5 implements it; tests use a fake.
 
+#include <cstdint>
+#include <string>
+
 class TCopyHost {
   public:
     virtual ~TCopyHost() = default;
@@ -16,4 +19,7 @@ class TCopyHost {
     virtual void ReLoadClick() = 0;
     // Makes the Copy tab the active page (its load sequence follows).
     virtual void ShowCopyPage() = 0;
+    // A copy or verification started or ended: noted for the inspector and
+    // the journal, with the camera's port.
+    virtual void CopyNote(const std::string& text) { (void)text; }
 };

@@ -547,6 +547,7 @@ void TCopyTab::cancelledAnswered() {
 }
 
 void TCopyTab::CopyEnded(const cam::CopyEnd& end) {
+    noteEnd(end);
     syncRunning();
     const bool verify = end.procedure == cam::CopyProcedure::Verify;
     switch (end.kind) {
@@ -626,6 +627,7 @@ void TCopyTab::CtopOK2Click() {
     if (!context_.Trans_chk()) return;
     ctop_adr_chk(0);
     starting(name);
+    host_.CopyNote("Camera->PC into " + name.toStdString());
     engine_.StartCameraToPc(name);
 }
 
@@ -686,6 +688,7 @@ void TCopyTab::ptocOkClick() {
     if (!context_.Trans_chk()) return;
     Same_->setChecked(true); // the copy starts: only now is the file worth reusing
     starting(name);
+    host_.CopyNote("PC->Camera(Single) from " + name.toStdString());
     engine_.StartSingle(std::move(lines), text.size());
 }
 
@@ -712,6 +715,7 @@ void TCopyTab::ptocOk2Click() {
     }
     if (!context_.Trans_chk()) return;
     starting(name);
+    host_.CopyNote("PC->Camera(Batch) from " + name.toStdString());
     engine_.StartBatch(image, text.size());
 }
 
@@ -733,6 +737,7 @@ bool TCopyTab::loadVerifyFile(const QString& path, bool afterCopy) {
     VerifyResult_->setText(QStringLiteral("Verifying %1 words ...").arg(count));
     VerifyButton_->setEnabled(false);
     VerifyCancel_->setEnabled(true);
+    host_.CopyNote("Verify against " + path.toStdString());
     engine_.StartVerify(words);
     return true;
 }
@@ -838,4 +843,26 @@ void TCopyTab::StopForClose() {
     verifyAfterReset_ = false;
     if (engine_.End() != cam::CopyProcedure::None)
         Label35_->setText(QStringLiteral("Stopped: the program was closed"));
+}
+
+void TCopyTab::noteEnd(const cam::CopyEnd& end) {
+    static const char* const names[] = {"", "Camera->PC", "PC->Camera(Single)", "PC->Camera(Batch)",
+                                        "Verify"};
+    std::string text = names[static_cast<int>(end.procedure)];
+    switch (end.kind) {
+    case cam::CopyEndKind::Done:
+        if (end.procedure == cam::CopyProcedure::Verify)
+            text += ": " + std::to_string(engine_.Differences().size()) + " of " +
+                    std::to_string(engine_.Verified()) + " words differ";
+        else
+            text += " ended";
+        break;
+    case cam::CopyEndKind::Rejected:
+        text += " stopped: the camera refused a command";
+        break;
+    default:
+        text += " stopped: " + end.why;
+        break;
+    }
+    host_.CopyNote(text);
 }

@@ -124,6 +124,8 @@ class TCopyTab : public QWidget, private cam::ICopyLine, private cam::ICopyObser
     void CopyProgress(cam::CopyProcedure procedure, int value, int maximum) override;
     void CopyWord(int address, std::uint16_t word) override;
     void CopyEnded(const cam::CopyEnd& end) override;
+    // How a procedure ended, for the inspector and the journal.
+    void noteEnd(const cam::CopyEnd& end);
 
     // A single copy or batch image cancelled while its frame was in flight:
     // that frame's answer still tells what the camera took.

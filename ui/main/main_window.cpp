@@ -395,6 +395,10 @@ std::uint32_t TF38R5::SohCommand() {
     return sent ? tag : 0;
 }
 
+void TF38R5::CopyNote(const std::string& text) {
+    mark("copy: " + text + " (camera on " + link_.PortLabel() + ")");
+}
+
 void TF38R5::ShowCopyPage() {
     pages_->setCurrentIndex(3);
 }

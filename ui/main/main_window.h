@@ -92,6 +92,7 @@ class TF38R5 : public QMainWindow,
     // --- TCopyHost
     std::uint32_t SohCommand() override;
     void ShowCopyPage() override;
+    void CopyNote(const std::string& text) override;
     TEasyTab* EasyTab() const { return easy_; }
     TAdjustTab* AdjustTab() const { return adjust_; }
 
