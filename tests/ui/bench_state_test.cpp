@@ -127,19 +127,23 @@ TEST(BenchState, AdjustBoxesShowTheLoadedValuesAndBarsTheirValueAsTip) {
     EXPECT_TRUE(rgain->toolTip().endsWith(QStringLiteral("value: %1").arg(rgain->value())));
 }
 
-} // namespace
-
-namespace {
+// The window's markers that begin with `prefix`, as they are made.
+struct Notes {
+    cam::TTrafficAssembler traffic;
+    std::vector<std::string> seen;
+    Notes(Bench& b, const std::string& prefix) {
+        traffic.AddSink([this, prefix](const cam::TTrafficRecord& r) {
+            if (r.kind == cam::TTrafficKind::Marker && r.text.rfind(prefix, 0) == 0)
+                seen.push_back(r.text);
+        });
+        b.window->SetTraffic(&traffic, nullptr);
+    }
+};
 
 TEST(BenchState, WhatTheTechnicianDoesIsNotedBetweenTheFramesButNotTheCamerasEchoes) {
     Bench b;
-    cam::TTrafficAssembler traffic;
-    std::vector<std::string> notes;
-    traffic.AddSink([&](const cam::TTrafficRecord& r) {
-        if (r.kind == cam::TTrafficKind::Marker && r.text.rfind("operator: ", 0) == 0)
-            notes.push_back(r.text);
-    });
-    b.window->SetTraffic(&traffic, nullptr);
+    Notes n(b, "operator: ");
+    auto& notes = n.seen;
     b.camera.SetRegister(0x2B, 0x3040);
     b.show(window_bench::Adjust); // the load writes the camera's values: no notes
     EXPECT_TRUE(notes.empty()) << notes.front();
@@ -150,19 +154,10 @@ TEST(BenchState, WhatTheTechnicianDoesIsNotedBetweenTheFramesButNotTheCamerasEch
                                               (box->isChecked() ? "on" : "off")});
 }
 
-} // namespace
-
-namespace {
-
 TEST(BenchState, AVerificationIsNotedWithItsFileCameraAndResult) {
     Bench b;
-    cam::TTrafficAssembler traffic;
-    std::vector<std::string> notes;
-    traffic.AddSink([&](const cam::TTrafficRecord& r) {
-        if (r.kind == cam::TTrafficKind::Marker && r.text.rfind("copy: ", 0) == 0)
-            notes.push_back(r.text);
-    });
-    b.window->SetTraffic(&traffic, nullptr);
+    Notes n(b, "copy: ");
+    auto& notes = n.seen;
     b.show(window_bench::Copy);
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("two.dat"));
