@@ -2,8 +2,8 @@
 # Real-window smoke test: the built program on a virtual X server with the xcb
 # platform, against the simulated camera, driven by real key and mouse events.
 # It waits for the Easy load, unlocks the development tabs with the access
-# code, opens each of the six tabs and the switch window, saves a screenshot
-# of each in build/screens/ and fails when
+# code, opens each of the six tabs, the switch window and the traffic
+# inspector, saves a screenshot of each in build/screens/ and fails when
 #   - a page is blank (next to no colours, or one colour nearly everywhere);
 #   - the Japanese texts cannot render: no font for them, or the font that
 #     would show them draws its glyphs as nothing or all alike;
@@ -194,6 +194,49 @@ else
   eval "$(xdotool getwindowgeometry --shell "$sw")"
   import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$out/switch.png"
   check_not_blank switch "$out/switch.png" "${WIDTH}x${HEIGHT}+0+0"
+fi
+
+# Verify on the Copy tab: a file of words 0x100-0x2FF (most erased, as the
+# simulated camera holds them, every 37th not), typed into the open dialog;
+# the map shows words as in the file, differing, and not in it.
+verify_file=$work/verify.dat
+for a in $(seq 256 767); do
+  printf '210C%04X%04X000000000000000000\r\n' "$a" $((a % 37 == 0 ? a : 0xFFFF))
+done >"$verify_file"
+eval "$(xdotool getwindowgeometry --shell --prefix MAIN_ "$win")"
+xdotool windowfocus --sync "$win"
+from=$(wc -l <"$log")
+xdotool mousemove $((MAIN_X + 2 + 100 * 3 + 50)) $((MAIN_Y + 24 + 40 + 12)) click 1
+wait_log "$from" 'CAM>PC 02 [0-9A-F]{2} 0A 40' && settle
+from=$(wc -l <"$log")
+xdotool mousemove $((MAIN_X + 95)) $((MAIN_Y + 317)) click 1
+sleep 1
+xdotool key ctrl+a
+xdotool type --delay 20 "$verify_file"
+xdotool key Return
+if wait_log "$from" 'CAM>PC 02 [0-9A-F]{2} 0C 02 FF'; then
+  sleep 0.5 # the repaint with the result
+  import -window root -crop "${MAIN_WIDTH}x${MAIN_HEIGHT}+${MAIN_X}+${MAIN_Y}" +repage "$out/verify.png"
+  check_not_blank verify "$out/verify.png" "${MAIN_WIDTH}x${MAIN_HEIGHT}+0+0"
+else
+  fail "verify: the camera's words were not read (see $log)"
+fi
+
+# The traffic inspector, by Option > Traffic... from the keyboard: the
+# records of every load so far, one line each.
+xdotool windowfocus --sync "$win"
+xdotool key alt+o
+sleep 0.3
+xdotool key t
+insp=$(timeout 5 xdotool search --sync --onlyvisible --name '^38R5 Traffic$' | head -n1 || true)
+if [ -z "$insp" ]; then
+  fail "inspector: Option > Traffic... did not open it"
+else
+  xdotool windowmove "$insp" 0 0
+  sleep 0.5 # its table takes the waiting records at its next refresh
+  eval "$(xdotool getwindowgeometry --shell "$insp")"
+  import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$out/inspector.png"
+  check_not_blank inspector "$out/inspector.png" "${WIDTH}x${HEIGHT}+0+0"
 fi
 
 kill -0 $tool 2>/dev/null && pass "the tool is still running" || fail "the tool ended"
