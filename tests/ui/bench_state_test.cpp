@@ -127,11 +127,14 @@ TEST(BenchState, AdjustBoxesShowTheLoadedValuesAndBarsTheirValueAsTip) {
     EXPECT_TRUE(rgain->toolTip().endsWith(QStringLiteral("value: %1").arg(rgain->value())));
 }
 
-// The window's markers that begin with `prefix`, as they are made.
+// The window's markers that begin with `prefix`, as they are made. The
+// window goes first: its inspector takes its sink back from the assembler.
 struct Notes {
+    Bench& bench;
     cam::TTrafficAssembler traffic;
     std::vector<std::string> seen;
-    Notes(Bench& b, const std::string& prefix) {
+    ~Notes() { bench.window.reset(); }
+    Notes(Bench& b, const std::string& prefix) : bench(b) {
         traffic.AddSink([this, prefix](const cam::TTrafficRecord& r) {
             if (r.kind == cam::TTrafficKind::Marker && r.text.rfind(prefix, 0) == 0)
                 seen.push_back(r.text);
