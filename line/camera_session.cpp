@@ -243,28 +243,11 @@ void TCameraSession::ExchangeAbandoned(std::uint32_t tag) {
 // ---- the phases ------------------------------------------------------------------
 
 void TCameraSession::enter(Phase phase) {
-    if (phase_ != phase) {
-        const double seconds = static_cast<double>(phaseClock_.restart()) / 1000.0;
-        switch (phase_) {
-        case Phase::Connect:
-            row_.seconds.connect += seconds;
-            break;
-        case Phase::Backup:
-            row_.seconds.backup += seconds;
-            break;
-        case Phase::Write:
-            row_.seconds.write += seconds;
-            break;
-        case Phase::Reset:
-            row_.seconds.reset += seconds;
-            break;
-        case Phase::Verify:
-            row_.seconds.verify += seconds;
-            break;
-        case Phase::Ended:
-            break;
-        }
-    }
+    // The row's seconds, in the order of the phases; the end has none.
+    double* const seconds[] = {&row_.seconds.connect, &row_.seconds.backup, &row_.seconds.write,
+                               &row_.seconds.reset, &row_.seconds.verify};
+    if (phase_ != phase && phase_ != Phase::Ended)
+        *seconds[static_cast<int>(phase_)] += static_cast<double>(phaseClock_.restart()) / 1000.0;
     phase_ = phase;
 }
 

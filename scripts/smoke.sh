@@ -180,21 +180,29 @@ for entry in "${order[@]}"; do
   fi
 done
 
+# Opens a window from the Option menu by its key, moves it to X,Y, saves its
+# picture as NAME.png and checks it is not blank.
+# Usage: option_window NAME KEY TITLE_REGEX X Y
+option_window() {
+  local name=$1 key=$2 title=$3 at_x=$4 at_y=$5 id
+  xdotool windowfocus --sync "$win"
+  xdotool key alt+o
+  sleep 0.3
+  xdotool key "$key"
+  id=$(timeout 5 xdotool search --sync --onlyvisible --name "$title" | head -n1 || true)
+  if [ -z "$id" ]; then
+    fail "$name: Option > $key did not open it"
+    return
+  fi
+  xdotool windowmove "$id" "$at_x" "$at_y"
+  sleep 0.5 # moved, and its contents refreshed (the inspector takes its records)
+  eval "$(xdotool getwindowgeometry --shell --prefix WIN_ "$id")"
+  import -window root -crop "${WIN_WIDTH}x${WIN_HEIGHT}+${WIN_X}+${WIN_Y}" +repage "$out/$name.png"
+  check_not_blank "$name" "$out/$name.png" "${WIN_WIDTH}x${WIN_HEIGHT}+0+0"
+}
+
 # The switch window, by Option > SW from the keyboard.
-xdotool windowfocus --sync "$win"
-xdotool key alt+o
-sleep 0.3
-xdotool key s
-sw=$(timeout 5 xdotool search --sync --onlyvisible --name '^38R5-SW$' | head -n1 || true)
-if [ -z "$sw" ]; then
-  fail "switch window: Option > SW did not open it"
-else
-  xdotool windowmove "$sw" 760 40
-  sleep 0.5
-  eval "$(xdotool getwindowgeometry --shell "$sw")"
-  import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$out/switch.png"
-  check_not_blank switch "$out/switch.png" "${WIDTH}x${HEIGHT}+0+0"
-fi
+option_window switch s '^38R5-SW$' 760 40
 
 # Verify on the Copy tab: a file of words 0x100-0x2FF (most erased, as the
 # simulated camera holds them, every 37th not), typed into the open dialog;
@@ -222,22 +230,9 @@ else
   fail "verify: the camera's words were not read (see $log)"
 fi
 
-# The traffic inspector, by Option > Traffic... from the keyboard: the
-# records of every load so far, one line each.
-xdotool windowfocus --sync "$win"
-xdotool key alt+o
-sleep 0.3
-xdotool key t
-insp=$(timeout 5 xdotool search --sync --onlyvisible --name '^38R5 Traffic$' | head -n1 || true)
-if [ -z "$insp" ]; then
-  fail "inspector: Option > Traffic... did not open it"
-else
-  xdotool windowmove "$insp" 0 0
-  sleep 0.5 # its table takes the waiting records at its next refresh
-  eval "$(xdotool getwindowgeometry --shell "$insp")"
-  import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$out/inspector.png"
-  check_not_blank inspector "$out/inspector.png" "${WIDTH}x${HEIGHT}+0+0"
-fi
+# The traffic inspector, by Option > Traffic...: the records of every load so
+# far, one line each.
+option_window inspector t '^38R5 Traffic$' 0 0
 
 kill -0 $tool 2>/dev/null && pass "the tool is still running" || fail "the tool ended"
 echo "smoke: screenshots in $PWD/$out/"
