@@ -15,7 +15,9 @@
 //   copy_turnaround_*       during Easy loads by Camera > Load and an unpaced
 //                           "Camera->PC";
 //   easy_first_load_*       ... during the load that the connection starts
-//                           (its first reply waits for the first paint);
+//                           (the window greets the camera once its first
+//                           paints are over);
+//   connect_to_first_command the camera's ACK to the ENQ -> the first command;
 //     *_wait_*              ... of which: reply out -> the tool's ACK (the
 //                           reply waited for the window's thread, then was read)
 //     *_decode_*            ... of which: the tool's ACK -> next command
@@ -782,6 +784,12 @@ class Bench {
                         if (units[j].kind == Unit::ToCamera && is_frame(units[j])) {
                             figure("connect_to_first_command",
                                    later_by(units[i].time, units[j].time) * 1e3, "ms");
+                            if (o_.verbose) {
+                                const double from = units[i].time, to = units[j].time;
+                                note("  connect_to_first_command: %s; painted: %s",
+                                     profile_.During(from, to).c_str(),
+                                     profile_.PaintedDuring(from, to).c_str());
+                            }
                             break;
                         }
                     }
@@ -791,8 +799,8 @@ class Bench {
             Turnarounds("easy_first_load", exchanges(units, 0, units.size(), actions_));
         }
 
-        // More loads of the Easy tab, each by Camera > Load. The first load
-        // is left out: its first reply waits for the window's first paint.
+        // More loads of the Easy tab, each by Camera > Load (the load the
+        // connection starts has figures of its own).
         const std::size_t loadsFrom = units.size();
         const int loads = paced ? 2 : o_.loads;
         bool ok = true;

@@ -44,6 +44,7 @@ mutants=(
   "line/camera_session.cpp|test_line|s/row_\.backupFile = backupPath_;/(void)0;/|a written camera's row does not name its backup"
   "link/link.cpp|test_link|s/if \(port == 2 && !port_\.WorthTrying\(2\)\) port = 1;//|a port 2 nobody named is opened all the same"
   "ui/main/main_window.cpp|test_ui|s/if \(!closeQuestion_\(/if (false and !closeQuestion_(/|the window closes during a copy without asking"
+  "ui/main/main_window.cpp|test_ui|s/if \(greetPending_\)\n/if (false)\n/|a window that greets once painted greets at once"
 )
 
 # build TARGET... / tests_pass TARGET...

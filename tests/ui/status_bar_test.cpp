@@ -6,7 +6,11 @@
 #include "ui/common/message.h"
 #include "ui/main/main_window.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QLabel>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 TEST(StatusBar, LongDeviceNameElidedInTheMiddleAndBytesSpacedInTheirPanels) {
@@ -59,4 +63,20 @@ TEST(StatusBar, LongDeviceNameElidedInTheMiddleAndBytesSpacedInTheirPanels) {
         EXPECT_LE(width(panel), panel->contentsRect().width() - panel->indent());
         EXPECT_EQ(panel->width(), 200);
     }
+}
+
+// The program's window greets the camera once it is on screen and its first
+// paints are over, so that no answer waits behind them.
+TEST(StatusBar, ShownWindowGreetsTheCameraOnlyAfterItsPaintsSettle) {
+    auto p = std::make_unique<FakePort>();
+    FakePort* port = p.get();
+    TF38R5 window(std::move(p), nullptr, TF38R5::TGreet::AfterFirstPaint);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(port->opens.empty()) << "greeted before the window was shown";
+    window.show();
+    for (QDeadlineTimer limit(2000); port->opens.empty() && !limit.hasExpired();)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    ASSERT_FALSE(port->opens.empty()) << "never greeted";
+    EXPECT_EQ(port->writes.front(), FakePort::Bytes{cam::ENQ});
+    EXPECT_TRUE(window.findChild<QTimer*>(QStringLiteral("SendTimer"))->isActive());
 }

@@ -63,8 +63,9 @@ constexpr int kEasyPage = 4;
 constexpr int kLinePage = 5;
 } // namespace
 
-TF38R5::TF38R5(std::unique_ptr<cam::IPort> comm, QWidget* parent)
-    : QMainWindow(parent), comm_(std::move(comm)), link_(*comm_, *this), trans_(link_, *this) {
+TF38R5::TF38R5(std::unique_ptr<cam::IPort> comm, QWidget* parent, TGreet greet)
+    : QMainWindow(parent), comm_(std::move(comm)), link_(*comm_, *this), trans_(link_, *this),
+      greetPending_(greet == TGreet::AfterFirstPaint) {
     setObjectName(QStringLiteral("F38R5"));
     setWindowTitle(QStringLiteral("38R5"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -84,6 +85,10 @@ TF38R5::TF38R5(std::unique_ptr<cam::IPort> comm, QWidget* parent)
     // Longer than a load of the longest table (14 exchanges, 0.6 s) on a
     // healthy line, so that a load does not make its page flash.
     panelHold_ = new TPaintHold(this, QStringLiteral("GreyOutTimer"), 700);
+    greetTimer_ = new QTimer(this);
+    greetTimer_->setObjectName(QStringLiteral("GreetTimer"));
+    greetTimer_->setSingleShot(true);
+    connect(greetTimer_, &QTimer::timeout, this, &TF38R5::startLooking);
     closeQuestion_ = WidgetYesNoQuestion(this);
 
     buildMenu();
@@ -290,10 +295,19 @@ void TF38R5::FormCreate() {
     connect(pages_, &QTabWidget::currentChanged, this, &TF38R5::PageControl1Change);
     debug_->ClearWriteEchoFlags();
     title_->setText(QStringLiteral(" 38R5 Camera Adjust Tool"));
-    sendTimer_->start();
-    guarded([this] { link_.Trans_Create(); });
+    if (greetPending_)
+        greetTimer_->start(kGreetUnpaintedMs); // a window never painted still greets
+    else
+        startLooking();
     if (auto* current = findChild<QCheckBox*>(QStringLiteral("CurrentCheck")))
         current->setChecked(false);
+}
+
+void TF38R5::startLooking() {
+    greetPending_ = false;
+    if (shutDown_) return;
+    sendTimer_->start();
+    guarded([this] { link_.Trans_Create(); });
 }
 
 QString TF38R5::StatusText(int panel) const {
@@ -365,6 +379,18 @@ bool TF38R5::eventFilter(QObject* watched, QEvent* event) {
         return true; // once, also when the label passes it on to the panel
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+bool TF38R5::event(QEvent* event) {
+    if (greetPending_ && event->type() == QEvent::Paint) {
+        // A new window paints itself a few times while its layouts settle
+        // (some 40 ms). The greeting goes out once it has been quiet for a
+        // moment, so that no answer waits behind those paints; a window
+        // that keeps painting does not hold the camera up for long.
+        if (!firstPaint_.isValid()) firstPaint_.start();
+        if (firstPaint_.elapsed() < kGreetLatestMs) greetTimer_->start(kGreetQuietMs);
+    }
+    return QMainWindow::event(event);
 }
 
 void TF38R5::closeEvent(QCloseEvent* event) {

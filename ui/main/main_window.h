@@ -10,6 +10,7 @@
 #include "ui/copy/copy_host.h"
 #include "ui/defect/defect_host.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 
 #include <array>
@@ -51,8 +52,13 @@ class TF38R5 : public QMainWindow,
     static constexpr int kClientWidth = 740;
     static constexpr int kClientHeight = 570;
 
+    // When the window starts looking for the camera: at once, or once it is
+    // on screen (its first paint then never holds up a reply).
+    enum class TGreet : std::uint8_t { Now, AfterFirstPaint };
+
     // Takes the serial port `Comm1` and starts looking for the camera.
-    explicit TF38R5(std::unique_ptr<cam::IPort> comm, QWidget* parent = nullptr);
+    explicit TF38R5(std::unique_ptr<cam::IPort> comm, QWidget* parent = nullptr,
+                    TGreet greet = TGreet::Now);
     ~TF38R5() override; // closes the port
 
     void SetSwitchWindow(QWidget* window) { switchWindow_ = window; }
@@ -133,6 +139,7 @@ class TF38R5 : public QMainWindow,
   protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    bool event(QEvent* event) override;
 
   protected:
     bool Transmit(int count, std::uint32_t tag, const void* source) override;
@@ -142,6 +149,8 @@ class TF38R5 : public QMainWindow,
     void buildMenu();
     void buildStatusBar();
     void FormCreate();
+    // Opens the first port and sends the ENQ; the supervision tick starts.
+    void startLooking();
     void shutDown();
     void guarded(const std::function<void()>& f);
     void runSequence(int kind, unsigned step);
@@ -197,6 +206,16 @@ class TF38R5 : public QMainWindow,
     bool ntsc_ = false;
     bool busyPointer_ = false;
     bool shutDown_ = false;
+    // TGreet::AfterFirstPaint: the greeting waits for the window to have
+    // painted and then been quiet for kGreetQuietMs (at most until
+    // kGreetLatestMs after its first paint), or kGreetUnpaintedMs after its
+    // creation when it is not painted by then.
+    static constexpr int kGreetQuietMs = 30;
+    static constexpr int kGreetLatestMs = 300;
+    static constexpr int kGreetUnpaintedMs = 1000;
+    bool greetPending_ = false;
+    QTimer* greetTimer_ = nullptr;
+    QElapsedTimer firstPaint_;
     int titleDoubleClicks_ = 0;
     int accessAttempts_ = 0;
 

@@ -153,7 +153,8 @@ std::unique_ptr<TApplicationWindows> CreateApplicationWindows(const TStartOption
     comm->SetReceiveNotifySize(7168);
     comm->SetSendNotifySize(8192);
     auto tap = std::make_unique<cam::TTapPort>(std::move(comm), *windows->traffic);
-    windows->main = std::make_unique<TF38R5>(std::move(tap));
+    windows->main =
+        std::make_unique<TF38R5>(std::move(tap), nullptr, TF38R5::TGreet::AfterFirstPaint);
     TF38R5* main = windows->main.get();
     windows->mask = std::make_unique<TFM38R5>();
     windows->switches =
