@@ -43,6 +43,7 @@
 #include "ui/copy/copy_tab.h"
 #include "ui/main/main_window.h"
 #include "ui/main/startup.h"
+#include "ui/traffic/traffic_window.h"
 
 #include <QApplication>
 #include <QDir>
@@ -841,21 +842,29 @@ class Bench {
         copy->SetQuestion([](const QString&) { return true; });
         settle();
 
-        // Camera->PC: 1024 words.
+        // Camera->PC: 1024 words; the seconds from the click to the tool's
+        // last byte, or nothing when the copy did not finish.
+        auto copyToPc = [&](const std::string& phase) -> std::optional<double> {
+            const std::size_t from = log.Count();
+            const double clicked = time_of_day(Wall::now());
+            bool done = false;
+            Profiled(mode + "_" + phase, [&] {
+                Act([&] { copy->CtopOK2Click(); });
+                done = run_until([&] { return !copy->CopyRunning() && Idle(*w); }, copyLimit);
+            });
+            if (!done || !QFile::exists(file)) {
+                note("\"Camera->PC\" did not finish (see %s)", log.Path().c_str());
+                return std::nullopt;
+            }
+            settle();
+            const auto found = log.Read();
+            if (!paced) Turnarounds(phase, exchanges(found, from, found.size(), actions_));
+            return ratio_figures(phase + "_" + mode, found, from, clicked);
+        };
         std::size_t from = log.Count();
-        double clicked = time_of_day(Wall::now());
-        Profiled(mode + "_copy", [&] {
-            Act([&] { copy->CtopOK2Click(); });
-            ok = run_until([&] { return !copy->CopyRunning() && Idle(*w); }, copyLimit);
-        });
-        if (!ok || !QFile::exists(file)) {
-            note("\"Camera->PC\" did not finish (see %s)", log.Path().c_str());
-            return false;
-        }
-        settle();
+        const auto closed = copyToPc("copy");
+        if (!closed) return false;
         units = log.Read();
-        if (!paced) Turnarounds("copy", exchanges(units, from, units.size(), actions_));
-        ratio_figures("copy_" + mode, units, from, clicked);
         if (paced) {
             // Reply stamped when handed to the line (its last byte leaves 20
             // byte times later), command when its 19th byte has arrived: the
@@ -869,9 +878,18 @@ class Bench {
             figure("copy_paced_turnaround_floor", 2 * kByteSeconds * 1e3, "ms");
         }
 
+        // The same copy with the traffic inspector open and following: it
+        // must add nothing a technician could notice.
+        w->TrafficClick();
+        settle();
+        const auto open = copyToPc("copy_inspector");
+        if (!open) return false;
+        figure("copy_inspector_" + mode + "_over_closed", *open / *closed, "x");
+        if (auto* inspector = w->TrafficWindow()) inspector->hide();
+
         // PC->Camera(Batch): the file just written as one bulk image, then the reset.
         from = log.Count();
-        clicked = time_of_day(Wall::now());
+        const double clicked = time_of_day(Wall::now());
         Profiled(mode + "_batch", [&] {
             Act([&] { copy->ptocOk2Click(); });
             ok = run_until([&] { return !copy->CopyRunning() && Idle(*w); }, copyLimit);
@@ -889,12 +907,13 @@ class Bench {
 
     // Click -> the last unit from the tool, over the line time of every byte
     // exchanged up to that unit.
-    void ratio_figures(const std::string& name, const std::vector<Unit>& units, std::size_t from,
-                       double clicked) {
+    // Returns that time, 0 when the tool sent nothing.
+    double ratio_figures(const std::string& name, const std::vector<Unit>& units, std::size_t from,
+                         double clicked) {
         std::size_t last = units.size();
         for (std::size_t i = from; i < units.size(); ++i)
             if (units[i].kind == Unit::ToCamera) last = i;
-        if (last == units.size()) return;
+        if (last == units.size()) return 0;
         std::size_t bytes = 0;
         for (std::size_t i = from; i <= last; ++i)
             if (units[i].kind != Unit::Event) bytes += units[i].size;
@@ -904,6 +923,7 @@ class Bench {
         figure(name + "_seconds", span, "s");
         figure(name + "_line_limit", limit, "s");
         figure(name + "_bytes", static_cast<double>(bytes), "bytes");
+        return span;
     }
 
     // Looking for a camera that never answers.

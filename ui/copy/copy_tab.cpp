@@ -134,6 +134,11 @@ void TCopyTab::buildControls() {
     CopyProgressText_ = new QLabel(this);
     CopyProgressText_->setObjectName(QStringLiteral("CopyProgressText"));
     CopyProgressText_->setMinimumWidth(220);
+    progressTimer_ = new QTimer(this);
+    progressTimer_->setObjectName(QStringLiteral("ProgressTimer"));
+    progressTimer_->setSingleShot(true);
+    progressTimer_->setInterval(kProgressMs);
+    connect(progressTimer_, &QTimer::timeout, this, &TCopyTab::ProgressTimerTimer);
     complete2_ = new QLabel(QStringLiteral("Complete"), this);
     complete2_->setObjectName(QStringLiteral("complete2"));
     QFont big = complete2_->font();
@@ -393,13 +398,34 @@ void TCopyTab::SendReset() {
 }
 
 void TCopyTab::CopyProgress(cam::CopyProcedure procedure, int value, int maximum) {
-    const bool verify = procedure == cam::CopyProcedure::Verify;
-    QProgressBar* bar = verify ? VerifyProgress_ : ProgressBar3_;
-    bar->setRange(0, maximum);
-    bar->setValue(value);
-    progressText(procedure, value, maximum);
-    if (verify) VerifyMap_->SetWords(engine_.VerifyFileWords(), engine_.VerifyCameraWords());
+    const Progress progress{procedure, value, maximum};
+    // The first step shows at once, the next ones at most every kProgressMs,
+    // the last one (and the end, in syncRunning) at once again.
+    if (progressTimer_->isActive() && value > 0 && value < maximum) {
+        progressHeld_ = progress;
+    } else {
+        progressHeld_.reset();
+        showProgress(progress);
+        progressTimer_->start();
+    }
     syncRunning();
+}
+
+void TCopyTab::ProgressTimerTimer() {
+    if (!progressHeld_) return;
+    const Progress progress = *progressHeld_;
+    progressHeld_.reset();
+    showProgress(progress);
+    progressTimer_->start();
+}
+
+void TCopyTab::showProgress(const Progress& progress) {
+    const bool verify = progress.procedure == cam::CopyProcedure::Verify;
+    QProgressBar* bar = verify ? VerifyProgress_ : ProgressBar3_;
+    bar->setRange(0, progress.maximum);
+    bar->setValue(progress.value);
+    progressText(progress.procedure, progress.value, progress.maximum);
+    if (verify) VerifyMap_->SetWords(engine_.VerifyFileWords(), engine_.VerifyCameraWords());
 }
 
 void TCopyTab::progressText(cam::CopyProcedure procedure, int value, int maximum) {
@@ -446,6 +472,7 @@ void TCopyTab::CopyWord(int address, std::uint16_t word) {
 
 void TCopyTab::syncRunning() {
     const bool running = CopyRunning();
+    if (engine_.Running() == cam::CopyProcedure::None) ProgressTimerTimer(); // its last step
     CopyCancel_->setEnabled(running);
     if (!running) dropTimeLeft(CopyProgressText_);
 }
@@ -464,6 +491,7 @@ void TCopyTab::starting(const QString& file, bool keepCopy) {
 }
 
 void TCopyTab::clearResults(bool keepCopy) {
+    progressHeld_.reset(); // an earlier procedure's
     if (!keepCopy) {
         complete2_->hide();
         CompleteStamp_->clear();

@@ -35,12 +35,14 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 class QCheckBox;
 class QLabel;
 class QProgressBar;
+class QTimer;
 class QPushButton;
 class TCopyHost;
 class TRadioGroup;
@@ -112,6 +114,9 @@ class TCopyTab : public QWidget, private cam::ICopyLine, private cam::ICopyObser
     void VerifyDiffSaveClick();
     // Another camera is on the line: the results shown were another camera's.
     void CameraConnected();
+    // Shows the progress held back since the last showing (bars, texts and
+    // the map follow a copy at most every kProgressMs).
+    void ProgressTimerTimer();
 
   private:
     enum Mode { kCameraToPc = 0, kSingle = 1, kBatch = 2 };
@@ -212,4 +217,14 @@ class TCopyTab : public QWidget, private cam::ICopyLine, private cam::ICopyObser
     bool verifyAfterReset_ = false; // a copy ended with the reset: verify on its ACK
     bool resetEnding_ = false;      // the reset's ACK is ending a single copy
     QString copyFile_;              // the file of the PC->Camera copy running
+    // A copy answers up to a few hundred words a second: a repaint of the
+    // page for each would cost more than the exchange.
+    static constexpr int kProgressMs = 100;
+    struct Progress {
+        cam::CopyProcedure procedure = cam::CopyProcedure::None;
+        int value = 0, maximum = 0;
+    };
+    QTimer* progressTimer_ = nullptr;
+    std::optional<Progress> progressHeld_; // not shown yet
+    void showProgress(const Progress& progress);
 };
