@@ -11,7 +11,7 @@ TTapPort::TTapPort(IPort& inner, TTrafficAssembler& traffic, Describe describe)
         if (OnCommReceive) OnCommReceive(size);
     };
     inner_.OnDeviceLost = [this] {
-        traffic_.Marker(portText() + " device lost");
+        traffic_.Fault(portText() + " device lost");
         if (OnDeviceLost) OnDeviceLost();
     };
 }
@@ -39,7 +39,7 @@ void TTapPort::Open() {
         inner_.Open();
     } catch (const std::exception& e) {
         const std::string why = inner_.LastOpenFailure();
-        traffic_.Marker(portText() + " not opened: " + (why.empty() ? e.what() : why));
+        traffic_.Fault(portText() + " not opened: " + (why.empty() ? e.what() : why));
         throw;
     }
     if (!wasOpen) traffic_.Marker(portText() + " opened");
@@ -56,7 +56,7 @@ void TTapPort::Write(const void* buffer, std::uint32_t count) {
     try {
         inner_.Write(buffer, count);
     } catch (const std::exception& e) {
-        traffic_.Marker("write of " + std::to_string(count) + " bytes failed: " + e.what());
+        traffic_.Fault("write of " + std::to_string(count) + " bytes failed: " + e.what());
         throw;
     }
     traffic_.Sent(static_cast<const std::uint8_t*>(buffer), count, start);
@@ -67,7 +67,7 @@ std::uint32_t TTapPort::Read(void* buffer, std::uint32_t count) {
     try {
         n = inner_.Read(buffer, count);
     } catch (const std::exception& e) {
-        traffic_.Marker(std::string("read failed: ") + e.what());
+        traffic_.Fault(std::string("read failed: ") + e.what());
         throw;
     }
     if (n > 0) traffic_.Received(static_cast<const std::uint8_t*>(buffer), n, TrafficNowUs());

@@ -341,6 +341,10 @@ TEST(TapPort, PassesEverythingOnAndRecordsIt) {
     EXPECT_EQ(got[3].direction, CAM);
     EXPECT_EQ(got[3].replyUs >= 0, true);
     EXPECT_EQ(got[4].text, "COM1 (/dev/ttyX1) closed");
+    // What failed on the port shows as a fault; its ordinary events do not.
+    const bool faults[] = {true, false, false, false, false};
+    for (std::size_t i = 0; i < std::size(faults); ++i)
+        EXPECT_EQ(got[i].fault, faults[i]) << got[i].text;
 
     // Without a description the port names its device; its loss is a
     // marker and reaches whoever listens on the tap.
@@ -355,12 +359,14 @@ TEST(TapPort, PassesEverythingOnAndRecordsIt) {
     ASSERT_EQ(got.size(), 7u);
     EXPECT_EQ(got[5].text, "COM1 (/dev/fake1) opened");
     EXPECT_EQ(got[6].text, "COM1 (/dev/fake1) device lost");
+    EXPECT_TRUE(got[6].fault);
     got.resize(5);
 
     // A write that fails is a marker and still reaches the caller.
     EXPECT_THROW(tap.Write(&enq, 1), std::runtime_error);
     ASSERT_EQ(got.size(), 6u);
     EXPECT_EQ(got[5].text.rfind("write of 1 bytes failed", 0), 0u) << got[5].text;
+    EXPECT_TRUE(got[5].fault);
 }
 
 TEST(Journal, OneLinePerRecordAndAFailureReportedOnce) {
