@@ -237,6 +237,10 @@ TEST_F(CopyTabTest, SingleCopyStopsWhenTheTabIsLeft) {
     EXPECT_FALSE(completeShown());
     EXPECT_EQ(MessageLog::count(QStringLiteral("The copy was stopped because the tab was changed")),
               1);
+    // The second line tells what the camera was left with: its first line was sent, not answered.
+    EXPECT_TRUE(
+        MessageLog::shown().back().text.endsWith(QStringLiteral("\nthe camera was not written")))
+        << MessageLog::shown().back().text.toStdString();
 }
 
 } // namespace copy_test

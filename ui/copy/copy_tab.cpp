@@ -297,6 +297,7 @@ void TCopyTab::LinkGaveUp() {
 
 bool TCopyTab::LineLost() {
     verifyAfterReset_ = false;
+    const QString state = CopyStateText();
     const cam::CopyProcedure ended = engine_.End();
     syncRunning();
     switch (ended) {
@@ -307,7 +308,7 @@ bool TCopyTab::LineLost() {
         return true;
     default:
         // A Camera->PC file is not written: it would not be complete.
-        Label35_->setText(QStringLiteral("Stopped: the camera's line was lost"));
+        Label35_->setText(QStringLiteral("Stopped: the camera's line was lost; ") + state);
         return true;
     }
 }
@@ -331,6 +332,7 @@ void TCopyTab::Abandoned(std::uint32_t tag) {
 
 void TCopyTab::interrupt(const QString& why) {
     verifyAfterReset_ = false;
+    const QString state = CopyStateText();
     const cam::CopyProcedure ended = engine_.End();
     syncRunning();
     switch (ended) {
@@ -342,10 +344,12 @@ void TCopyTab::interrupt(const QString& why) {
                     QStringLiteral("38R5"), TButtons::Ok, this);
         return;
     default:
-        // A Camera->PC file is not written, a file's lines are let go.
-        Label35_->setText(QStringLiteral("Stopped: ") + why);
-        ShowMessage(QStringLiteral("The copy was stopped because ") + why, QStringLiteral("38R5"),
-                    TButtons::Ok, this);
+        // A Camera->PC file is not written, a file's lines are let go; the
+        // camera's state goes beside the reason.
+        Label35_->setText(QStringLiteral("Stopped: ") + why + QStringLiteral("; ") + state);
+        ShowMessage(QStringLiteral("The copy was stopped because ") + why + QStringLiteral("\n") +
+                        state,
+                    QStringLiteral("38R5"), TButtons::Ok, this);
     }
 }
 
