@@ -90,7 +90,7 @@ TEST(TrafficWindow, ShowsRecordsInBatchesWithABoundedHistory) {
     window.show();
     auto* timer = child<QTimer>(window, "TrafficTimer");
     EXPECT_TRUE(timer->isActive());
-    EXPECT_EQ(timer->interval(), 100);
+    EXPECT_EQ(timer->interval(), 250);
 
     for (int i = 1; i <= 7; ++i)
         traffic.Marker("event " + std::to_string(i));

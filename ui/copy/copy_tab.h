@@ -219,7 +219,7 @@ class TCopyTab : public QWidget, private cam::ICopyLine, private cam::ICopyObser
     QString copyFile_;              // the file of the PC->Camera copy running
     // A copy answers up to a few hundred words a second: a repaint of the
     // page for each would cost more than the exchange.
-    static constexpr int kProgressMs = 100;
+    static constexpr int kProgressMs = 250;
     struct Progress {
         cam::CopyProcedure procedure = cam::CopyProcedure::None;
         int value = 0, maximum = 0;

@@ -34,7 +34,9 @@ class TTrafficAssembler;
 class TTrafficWindow : public QWidget {
     Q_OBJECT
   public:
-    static constexpr int kRefreshMs = 100;
+    // Four times a second: live to the eye, and a copy (a hundred records a
+    // second) costs the window's thread a repaint of the list only that often.
+    static constexpr int kRefreshMs = 250;
     // Asks for the file to save to, starting from `suggested`; an empty
     // name when the technician cancels.
     using SaveAsker = std::function<QString(const QString& suggested)>;
