@@ -11,7 +11,11 @@
 #     while the tab is opened, the page is shot while its load waits, the
 #     camera is let go, and then the load's last command must be answered
 #     in the traffic log and the page must have changed from its loading
-#     look to the loaded one (its controls enabled: more dark text pixels).
+#     look to the loaded one (its controls enabled: more dark text pixels);
+#   - "PC->Camera(Batch)" right after Verify on the Copy tab (its file typed
+#     into the open dialog) takes Verify's file instead of asking for one in
+#     the open dialog, or anything is written into the camera before or
+#     after that dialog is cancelled.
 # Usage: smoke.sh            (builds build/ when the program is missing)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -228,6 +232,45 @@ if wait_log "$from" 'CAM>PC 02 [0-9A-F]{2} 0C 02 FF'; then
   check_not_blank verify "$out/verify.png" "${MAIN_WIDTH}x${MAIN_HEIGHT}+0+0"
 else
   fail "verify: the camera's words were not read (see $log)"
+fi
+
+# The id of the visible window whose title matches TITLE (a regex), waited
+# for up to 5 s; nothing when none shows.
+window_named() {
+  timeout 5 xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n1 || true
+}
+# The tool's writes into the camera's memory in the log from line FROM on,
+# stamped at TIME or later when it is given: bulk frames, word writes and
+# the reset that ends a copy.
+writes_since() {
+  tail -n +"$(($1 + 1))" "$log" |
+    awk -v t="${2:-}" '$1 >= t && $2 == "PC>CAM" &&
+      (/bulk frame/ || ($3 == "02" && ($4 == "F1" || $4 $5 == "210C")))'
+}
+
+# "Same File Name" stays unticked after Verify: "PC->Camera(Batch)" then asks
+# for its file rather than writing the one Verify read into the camera, and
+# with the dialog cancelled nothing is written.
+# The copy buttons' row is at y=111 in the window: Single at x=256, Batch at 419.
+from=$(wc -l <"$log")
+xdotool mousemove $((MAIN_X + 419)) $((MAIN_Y + 111)) click 1
+dialog=$(window_named '^Open$')
+written=$(writes_since "$from" | wc -l)
+if [ -z "$dialog" ]; then
+  fail "batch after verify: no open dialog ($written writes into the camera)"
+elif [ "$written" != 0 ]; then
+  fail "batch after verify: $written writes into the camera before the dialog"
+else
+  pass "batch after verify: the open dialog asks for the file"
+  xdotool windowfocus --sync "$dialog"
+fi
+xdotool key Escape # the dialog, or whatever showed instead
+sleep 1
+if [ -z "$(xdotool search --onlyvisible --name '^Open$' 2>/dev/null)" ] &&
+  [ "$(writes_since "$from" | wc -l)" = 0 ]; then
+  pass "batch after verify: cancelled, nothing written"
+else
+  fail "batch after verify: the dialog stayed, or the camera was written after the cancel (see $log)"
 fi
 
 # The traffic inspector, by Option > Traffic...: the records of every load so
