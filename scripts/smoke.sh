@@ -11,14 +11,22 @@
 #     while the tab is opened, the page is shot while its load waits, the
 #     camera is let go, and then the load's last command must be answered
 #     in the traffic log and the page must have changed from its loading
-#     look to the loaded one (its controls enabled: more dark text pixels).
+#     look to the loaded one (its controls enabled: more dark text pixels);
+#   - "PC->Camera(Batch)" right after Verify on the Copy tab (its file typed
+#     into the open dialog) takes Verify's file instead of asking for one in
+#     the open dialog, or anything is written into the camera before or
+#     after that dialog is cancelled;
+#   - the window closes during a copy without asking first (the question is
+#     kept as close-during-copy.png), No does not keep the window and the
+#     copy running, or Yes does not end the tool with nothing more written
+#     into the camera.
 # Usage: smoke.sh            (builds build/ when the program is missing)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=build/screens
 
 if [ "${1:-}" != --inner ]; then
-  bash scripts/install-deps.sh xvfb xauth imagemagick xdotool fontconfig
+  bash scripts/install-deps.sh xvfb xauth imagemagick xdotool fontconfig python3
   [ -x build/cam38r5 ] && [ -x build/cam38r5-sim ] || bash scripts/build.sh build
   mkdir -p "$out"
   rm -f "$out"/*.png
@@ -230,11 +238,147 @@ else
   fail "verify: the camera's words were not read (see $log)"
 fi
 
+# The id of the visible window whose title matches TITLE (a regex), waited
+# for up to 5 s; nothing when none shows.
+window_named() {
+  timeout 5 xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n1 || true
+}
+# The tool's writes into the camera's memory in the log from line FROM on,
+# stamped at TIME or later when it is given: bulk frames, word writes and
+# the reset that ends a copy.
+writes_since() {
+  tail -n +"$(($1 + 1))" "$log" |
+    awk -v t="${2:-}" '$1 >= t && $2 == "PC>CAM" &&
+      (/bulk frame/ || ($3 == "02" && ($4 == "F1" || $4 $5 == "210C")))'
+}
+
+# "Same File Name" stays unticked after Verify: "PC->Camera(Batch)" then asks
+# for its file rather than writing the one Verify read into the camera, and
+# with the dialog cancelled nothing is written.
+# The copy buttons' row is at y=111 in the window: Single at x=256, Batch at 419.
+from=$(wc -l <"$log")
+xdotool mousemove $((MAIN_X + 419)) $((MAIN_Y + 111)) click 1
+dialog=$(window_named '^Open$')
+written=$(writes_since "$from" | wc -l)
+if [ -z "$dialog" ]; then
+  fail "batch after verify: no open dialog ($written writes into the camera)"
+elif [ "$written" != 0 ]; then
+  fail "batch after verify: $written writes into the camera before the dialog"
+else
+  pass "batch after verify: the open dialog asks for the file"
+  xdotool windowfocus --sync "$dialog"
+fi
+xdotool key Escape # the dialog, or whatever showed instead
+sleep 1
+if [ -z "$(xdotool search --onlyvisible --name '^Open$' 2>/dev/null)" ] &&
+  [ "$(writes_since "$from" | wc -l)" = 0 ]; then
+  pass "batch after verify: cancelled, nothing written"
+else
+  fail "batch after verify: the dialog stayed, or the camera was written after the cancel (see $log)"
+fi
+
 # The traffic inspector, by Option > Traffic...: the records of every load so
 # far, one line each.
 option_window inspector t '^38R5 Traffic$' 0 0
 
-kill -0 $tool 2>/dev/null && pass "the tool is still running" || fail "the tool ended"
+# Asks the window to close as a window manager would (WM_DELETE_WINDOW).
+close_request() {
+  python3 - "$1" <<'PY'
+import ctypes, sys
+x = ctypes.CDLL("libX11.so.6")
+x.XOpenDisplay.restype = ctypes.c_void_p
+x.XInternAtom.restype = ctypes.c_ulong
+x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
+class ClientMessage(ctypes.Structure):  # XClientMessageEvent, padded to an XEvent
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong),
+                ("message_type", ctypes.c_ulong), ("format", ctypes.c_int),
+                ("data", ctypes.c_long * 5), ("pad", ctypes.c_long * 12)]
+d = x.XOpenDisplay(None)
+w = int(sys.argv[1])
+# Event type 33: ClientMessage.
+e = ClientMessage(type=33, window=w, message_type=x.XInternAtom(d, b"WM_PROTOCOLS", 0), format=32)
+e.data[0] = x.XInternAtom(d, b"WM_DELETE_WINDOW", 0)
+x.XSendEvent(d, w, 0, 0, ctypes.byref(e))
+x.XFlush(ctypes.c_void_p(d))
+PY
+}
+# Closes the main window; the question that must show is answered with KEY
+# (n or y). Returns 1 when no question showed.
+close_answering() {
+  local box
+  close_request "$win"
+  box=$(window_named '^Confirm$')
+  [ -n "$box" ] || return 1
+  [ "$1" = y ] || import -window root -crop "${MAIN_WIDTH}x${MAIN_HEIGHT}+${MAIN_X}+${MAIN_Y}" +repage "$out/close-during-copy.png"
+  xdotool windowfocus --sync "$box"
+  xdotool key "$1"
+  sleep 0.5
+}
+
+# Closing the window during a copy asks first. A single copy of a whole copy
+# file starts while the camera is held, so that its first line waits. No
+# keeps the window and the copy, which goes on when the camera is let go for
+# moments; Yes, asked again, ends the tool, and nothing more is written into
+# the camera.
+close_during_copy() {
+  local copy_file=$work/copy.dat dialog from lines closed_at
+  kill -0 $tool 2>/dev/null || { fail "the tool ended before the close"; return; }
+  for a in $(seq 0 1022); do
+    printf '210C%04XFFFF000000000000000000\r\n' "$a"
+  done >"$copy_file"
+  printf 'F1%028d\r\n' 0 >>"$copy_file"
+  xdotool windowraise "$win" # above the inspector
+  xdotool mousemove $((MAIN_X + 256)) $((MAIN_Y + 111)) click 1
+  dialog=$(window_named '^Open$')
+  [ -n "$dialog" ] || { fail "close during copy: PC->Camera(Single) showed no open dialog"; return; }
+  xdotool windowfocus --sync "$dialog"
+  xdotool key ctrl+a
+  xdotool type --delay 20 "$copy_file"
+  from=$(wc -l <"$log")
+  kill -STOP "$sim"
+  xdotool key Return
+  sleep 0.5
+  close_answering n || { fail "close during copy: the window closed without asking"; return; }
+  if [ -n "$(xdotool search --onlyvisible --name '^Confirm$' 2>/dev/null)" ] || ! kill -0 $tool 2>/dev/null; then
+    fail "close during copy: No did not keep the window"
+    return
+  fi
+  check_not_blank "close during copy: the question" "$out/close-during-copy.png" "${MAIN_WIDTH}x${MAIN_HEIGHT}+0+0"
+  for _ in $(seq 100); do
+    kill -CONT "$sim"
+    sleep 0.02
+    kill -STOP "$sim"
+    lines=$(writes_since "$from" | wc -l)
+    [ "$lines" -lt 2 ] || break
+  done
+  closed_at=$(date +%H:%M:%S.%3N)
+  if [ "$lines" -lt 2 ] || ! close_answering y; then
+    fail "close during copy: after No, the copy wrote $lines lines and the second close did not ask"
+    return
+  fi
+  pass "close during copy: asked; No kept the window and the copy ($lines lines written since)"
+  for _ in $(seq 100); do
+    kill -0 $tool 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -CONT "$sim"
+  sleep 1
+  local after reset wrong=""
+  after=$(writes_since "$from" "$closed_at" | wc -l)
+  reset=$(writes_since "$from" | awk '$4 == "F1"' | wc -l)
+  kill -0 $tool 2>/dev/null && wrong="the tool still runs; "
+  [ "$after" = 0 ] || wrong="$wrong$after writes into the camera after it; "
+  [ "$reset" = 0 ] || wrong="${wrong}the copy ran to its reset; "
+  if [ -z "$wrong" ]; then
+    pass "close during copy: Yes ended the tool; the copy stopped after word 0x$(writes_since "$from" | tail -n1 | awk '{print $6 $7}')"
+  else
+    fail "close during copy: after Yes, $wrong(see $log)"
+  fi
+}
+close_during_copy
+kill -CONT "$sim"
 echo "smoke: screenshots in $PWD/$out/"
 echo "smoke: $passed passed, $failed failed"
 [ $failed = 0 ]
