@@ -19,7 +19,7 @@
 #   - the window closes during a copy without asking first (the question is
 #     kept as close-during-copy.png), No does not keep the window and the
 #     copy running, or Yes does not end the tool with nothing more written
-#     into the camera.
+#     into the camera (but the frame already on its way).
 # Usage: smoke.sh            (builds build/ when the program is missing)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -369,7 +369,9 @@ close_during_copy() {
   after=$(writes_since "$from" "$closed_at" | wc -l)
   reset=$(writes_since "$from" | awk '$4 == "F1"' | wc -l)
   kill -0 $tool 2>/dev/null && wrong="the tool still runs; "
-  [ "$after" = 0 ] || wrong="$wrong$after writes into the camera after it; "
+  # The simulator logs a frame when it reads it: the one the tool wrote while
+  # the camera was held, just before the close, may show up after it.
+  [ "$after" -le 1 ] || wrong="$wrong$after writes into the camera after it; "
   [ "$reset" = 0 ] || wrong="${wrong}the copy ran to its reset; "
   if [ -z "$wrong" ]; then
     pass "close during copy: Yes ended the tool; the copy stopped after word 0x$(writes_since "$from" | tail -n1 | awk '{print $6 $7}')"
