@@ -30,6 +30,12 @@ int remaining_ms(Clock::time_point deadline) {
     return left > 0 ? static_cast<int>(left) : 0;
 }
 
+// The steady clock in nanoseconds.
+std::int64_t now_ns() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch())
+        .count();
+}
+
 enum class Wait { Ready, TimedOut, HungUp };
 
 // Waits until fd is ready for `events` or the time is up. A poll() failure
@@ -50,11 +56,15 @@ bool no_modem_lines(int error) {
 
 } // namespace
 
-TComm::TComm(QObject* parent) : QObject(parent), break_timer_(new QTimer(this)) {
+TComm::TComm(QObject* parent)
+    : QObject(parent), break_timer_(new QTimer(this)), look_timer_(new QTimer(this)) {
     break_timer_->setObjectName("BreakTimer");
     break_timer_->setSingleShot(true);
     break_timer_->setInterval(kBreakMs);
     connect(break_timer_, &QTimer::timeout, this, &TComm::BreakTimerTimer);
+    look_timer_->setSingleShot(true);
+    look_timer_->setTimerType(Qt::PreciseTimer);
+    connect(look_timer_, &QTimer::timeout, this, [this] { LookTimerTimer(); });
 }
 
 TComm::~TComm() {
@@ -105,13 +115,14 @@ void TComm::Open() {
 
     ++session_;
     try {
-        watch_ = std::make_unique<TCommWatch>(this, fd, session_, event_mask_, receive_threshold_);
-        watch_->SetByteTime(byteTimeUs());
+        watch_ = std::make_unique<TCommWatch>(this, fd, session_, event_mask_, receive_threshold_,
+                                              timed_receive_);
     } catch (const std::exception&) {
         fd_ = -1;
         fail(-2);
     }
     SetModemLine(TIOCM_DTR, true);
+    FollowWaitByTime(false);
 }
 
 void TComm::Close() {
@@ -121,6 +132,7 @@ void TComm::Close() {
     // session and are dropped by WatchNotified.
     watch_->Stop();
     watch_.reset();
+    look_timer_->stop();
     if (break_active_) BreakTimerTimer();
     SetModemLine(TIOCM_DTR, false);
     ::tcflush(fd_, TCIOFLUSH);
@@ -149,7 +161,7 @@ void TComm::ApplyAllLineSettings() {
     ApplyLine([this](termios& t) { set_line_parity(t, parity_); });
     ApplyLine([this](termios& t) { set_line_stop_bits(t, stop_bits_); });
     ApplyLine([this](termios& t) { set_line_flow_control(t, flow_); });
-    ApplyLine([this](termios& t) { set_line_receive_minimum(t, receive_threshold_); });
+    ApplyLine([this](termios& t) { set_line_receive_minimum(t, ReceiveMinimum()); });
     HoldRts();
 }
 
@@ -164,7 +176,6 @@ void TComm::SetModemLine(int line, bool on) {
 
 void TComm::SetBaudRate(std::int32_t rate) {
     baud_rate_ = rate;
-    if (watch_) watch_->SetByteTime(byteTimeUs());
     ApplyLine([this](termios& t) {
         set_line_rate(t, effective_rate(baud_rate_, baud_rate_user_defined_));
     });
@@ -202,24 +213,80 @@ std::string TComm::DeviceName() const {
     return PortDevicePath(port_);
 }
 
-int TComm::byteTimeUs() const {
+std::int64_t TComm::ByteTimeNs() const {
     // Start, eight data and stop bits; a parity or second stop bit only
-    // makes the watcher look a little early.
-    if (!timed_receive_) return 0;
-    return 10'000'000 / (baud_rate_ >= 300 ? baud_rate_ : 9600);
+    // makes the look come a little early.
+    return 10'000'000'000LL / (baud_rate_ >= 300 ? baud_rate_ : 9600);
 }
 
 void TComm::SetTimedReceive(bool on) {
+    if (on == timed_receive_) return;
+    const bool was = WaitsByTime();
     timed_receive_ = on;
-    if (watch_) watch_->SetByteTime(byteTimeUs());
+    ApplyLine([this](termios& t) { set_line_receive_minimum(t, ReceiveMinimum()); });
+    if (watch_) watch_->SetOwnerWaitsByTime(on);
+    FollowWaitByTime(was);
 }
 
 void TComm::SetReceiveThreshold(std::uint32_t bytes) {
     bytes = std::clamp<std::uint32_t>(bytes, 1, 255);
     if (bytes == receive_threshold_) return;
+    const bool was = WaitsByTime();
     receive_threshold_ = bytes;
-    ApplyLine([bytes](termios& t) { set_line_receive_minimum(t, bytes); });
-    if (watch_) watch_->SetReceiveThreshold(bytes);
+    if (!timed_receive_) ApplyLine([bytes](termios& t) { set_line_receive_minimum(t, bytes); });
+    // Within a handler the watcher hears of it with the rearm that follows.
+    if (watch_) watch_->SetReceiveThreshold(bytes, !(timed_receive_ && handling_));
+    FollowWaitByTime(was);
+}
+
+void TComm::FollowWaitByTime(bool was) {
+    // Within a handler HandleReceive decides once it has returned.
+    if (!watch_ || handling_) return;
+    const bool now = WaitsByTime();
+    if (now && !was) {
+        looked_ = -1;
+        look_stale_ = 0;
+        ScheduleLook(static_cast<std::uint32_t>(BytesWaiting()));
+    } else if (!now && was) {
+        look_timer_->stop();
+    }
+}
+
+void TComm::ScheduleLook(std::uint32_t waiting) {
+    const std::int64_t now = now_ns();
+    const std::int64_t free = line_free_ns_.load(std::memory_order_relaxed);
+    // Bytes of ours are still going out: one early look tells a peer that
+    // answers faster than the line (a simulator on a pseudo-terminal) from
+    // one at the line rate, whose answer cannot begin before the line is free.
+    if (looked_ < 0 && free > now) {
+        look_timer_->start(kEarlyLookMs);
+        return;
+    }
+    const std::int64_t start = std::max(now, free);
+    const std::uint32_t missing = receive_threshold_ > waiting ? receive_threshold_ - waiting : 1;
+    const std::int64_t due = start + static_cast<std::int64_t>(missing) * ByteTimeNs();
+    const std::int64_t ms = (due - now + 999'999) / 1'000'000;
+    look_timer_->start(static_cast<int>(std::clamp<std::int64_t>(ms, 1, 60'000)));
+}
+
+void TComm::LookTimerTimer() {
+    if (!watch_ || !WaitsByTime()) return;
+    const auto waiting = static_cast<std::uint32_t>(BytesWaiting());
+    look_stale_ = std::min(look_stale_, waiting);
+    if (waiting > look_stale_) {
+        // An answer is coming in: ours have gone out.
+        const std::int64_t now = now_ns();
+        if (line_free_ns_.load(std::memory_order_relaxed) > now)
+            line_free_ns_.store(now, std::memory_order_relaxed);
+    }
+    const bool in = waiting >= receive_threshold_;
+    const bool stopped = static_cast<int>(waiting) == looked_;
+    if (waiting > look_stale_ && (in || stopped)) {
+        Notify(TCommWatch::Kind::Receive, {}, false);
+        return;
+    }
+    looked_ = static_cast<int>(waiting);
+    ScheduleLook(waiting);
 }
 
 void TComm::SetEventMask(TCommEventMask mask) {
@@ -257,6 +324,13 @@ void TComm::Write(const void* buffer, std::uint32_t count) {
         if (left == 0) break; // write time-out (e.g. CTS held low): the rest is dropped
         wait_ready(fd_, POLLOUT, left);
     }
+    if (sent > 0 && timed_receive_) {
+        // Bytes handed over now go out after those before them.
+        const std::int64_t now = now_ns();
+        const std::int64_t free = std::max(now, line_free_ns_.load(std::memory_order_relaxed));
+        line_free_ns_.store(free + static_cast<std::int64_t>(sent) * ByteTimeNs(),
+                            std::memory_order_relaxed);
+    }
     if (sent > 0 && event_mask_.Has(evTxempty) && watch_) watch_->ArmTransmit();
 }
 
@@ -283,7 +357,7 @@ std::uint32_t TComm::Read(void* buffer, std::uint32_t count) {
         if (left == 0) break;
         // Below the threshold poll() does not report the bytes that come:
         // look again every 2 ms instead.
-        const int wait = receive_threshold_ > 1 ? std::min(left, 2) : left;
+        const int wait = ReceiveMinimum() > 1 ? std::min(left, 2) : left;
         if (wait_ready(fd_, POLLIN, wait) == Wait::HungUp) {
             // A hung-up terminal reads as end of file; say so.
             error = EIO;
@@ -351,10 +425,15 @@ void TComm::DoCommEvent(TCommEventMask system_events) {
 
 void TComm::WatchNotified(std::uint64_t session, TCommWatch::Kind kind, TCommEventMask events) {
     if (!watch_ || session != session_) return; // posted for an opening that has ended
+    Notify(kind, events, true);
+}
+
+void TComm::Notify(TCommWatch::Kind kind, TCommEventMask events, bool watched) {
+    const std::uint64_t session = session_;
     try {
         switch (kind) {
         case TCommWatch::Kind::Receive:
-            HandleReceive(session);
+            HandleReceive(session, watched);
             return;
         case TCommWatch::Kind::Transmit:
             DoCommTransmit();
@@ -363,6 +442,9 @@ void TComm::WatchNotified(std::uint64_t session, TCommWatch::Kind kind, TCommEve
             DoCommEvent(events);
             return;
         case TCommWatch::Kind::HangUp:
+            // A frame awaited by time is not looked for any more (a hung-up
+            // terminal has dropped its queue).
+            look_timer_->stop();
             lost_ = true;
             if (OnDeviceLost) OnDeviceLost();
             return;
@@ -374,19 +456,31 @@ void TComm::WatchNotified(std::uint64_t session, TCommWatch::Kind kind, TCommEve
     }
 }
 
-void TComm::HandleReceive(std::uint64_t session) {
+void TComm::HandleReceive(std::uint64_t session, bool watched) {
+    look_timer_->stop();
+    looked_ = -1;
     const std::int64_t before = BytesWaiting();
     const std::uint64_t read_before = bytes_read_.load();
+    handling_ = true;
     try {
         DoCommReceive();
     } catch (...) {
-        // Re-arm the watcher first, then report.
-        if (watch_ && session == session_)
-            watch_->Rearm(static_cast<std::uint32_t>(BytesWaiting()));
+        handling_ = false;
+        // Re-arm the watcher (or look again) first, then report.
+        if (watch_ && session == session_) {
+            const auto waiting = static_cast<std::uint32_t>(BytesWaiting());
+            ResumeWaiting(watched, waiting, waiting);
+        } else {
+            FollowWaitByTime(false);
+        }
         throw;
     }
-    if (!watch_ || session != session_)
-        return; // the handler closed the port (and perhaps opened it again)
+    handling_ = false;
+    if (!watch_ || session != session_) {
+        // The handler closed the port (and perhaps opened it again).
+        FollowWaitByTime(false);
+        return;
+    }
 
     const std::int64_t left = BytesWaiting();
     const auto consumed = static_cast<std::int64_t>(bytes_read_.load() - read_before);
@@ -395,12 +489,31 @@ void TComm::HandleReceive(std::uint64_t session) {
         // Bytes came while the handler ran: they get the next notification
         // (fewer than the handler now waits for are left to the watcher).
         QMetaObject::invokeMethod(
-            this, [this, session] { WatchNotified(session, TCommWatch::Kind::Receive, {}); },
+            this,
+            [this, session, watched] {
+                if (watch_ && session == session_) Notify(TCommWatch::Kind::Receive, {}, watched);
+            },
             Qt::QueuedConnection);
         return;
     }
-    watch_->Rearm(left > reported ? 0
-                                  : static_cast<std::uint32_t>(std::max<std::int64_t>(left, 0)));
+    ResumeWaiting(watched,
+                  left > reported ? 0 : static_cast<std::uint32_t>(std::max<std::int64_t>(left, 0)),
+                  static_cast<std::uint32_t>(std::max<std::int64_t>(left, 0)));
+}
+
+void TComm::ResumeWaiting(bool watched, std::uint32_t stale, std::uint32_t waiting) {
+    if (!WaitsByTime()) {
+        // The watcher waits for the next bytes; after a look it learns so
+        // from this rearm.
+        watch_->Rearm(stale);
+        return;
+    }
+    // The rest of a frame is waited for by time here; a watcher whose
+    // notification this was leaves the data alone once rearmed.
+    if (watched) watch_->Rearm(0);
+    look_stale_ = stale;
+    looked_ = -1;
+    ScheduleLook(waiting);
 }
 
 void TComm::ReportHandlerException(const std::exception& error) {

@@ -36,6 +36,8 @@ class TComm : public QObject, public IPort {
     static constexpr int kReadTimeoutMs = 1000;
     static constexpr int kWriteTimeoutMs = 1000;
     static constexpr int kBreakMs = 500;
+    // Timed receive: the first look after a write, for a peer faster than the line.
+    static constexpr int kEarlyLookMs = 1;
 
     explicit TComm(QObject* parent = nullptr);
     ~TComm() override;
@@ -113,9 +115,17 @@ class TComm : public QObject, public IPort {
     // once they have sat unchanged for TCommWatch::kPartialCheckMs.
     void SetReceiveThreshold(std::uint32_t bytes) override;
     std::uint32_t ReceiveThreshold() const { return receive_threshold_; }
-    // The rest of a frame is waited for by time rather than byte by byte
-    // (see TCommWatch::SetByteTime): fewer thread wake-ups where many ports
-    // are watched at once. Off by default.
+    // While more than one byte is awaited, the rest of the frame is waited
+    // for by time on the owner's thread instead of by the watcher (which then
+    // only watches for a hang-up; the device's VMIN stays at one byte): a
+    // timer looks at the queue once the awaited bytes can have come at the
+    // line rate, counted from when the bytes last written have gone out (an
+    // answer cannot begin sooner), and the receive handler is called once
+    // they are in or have stopped coming (none new for as long as the
+    // missing ones take). Right after a write one early look (kEarlyLookMs)
+    // takes the answer of a peer that is faster than the line. A hang-up
+    // ends the wait. No thread hand-off per frame where many ports are
+    // watched at once. Off by default.
     void SetTimedReceive(bool on);
     // False when closed; a device without modem lines (a pseudo-terminal)
     // reads true while open.
@@ -150,7 +160,19 @@ class TComm : public QObject, public IPort {
     void SetModemLine(int line, bool on);
     void CloseDevice();
     void WatchNotified(std::uint64_t session, TCommWatch::Kind kind, TCommEventMask events);
-    void HandleReceive(std::uint64_t session);
+    // `watched`: the notification came from the watcher, which waits for a rearm.
+    void Notify(TCommWatch::Kind kind, TCommEventMask events, bool watched);
+    void HandleReceive(std::uint64_t session, bool watched);
+    // After a receive notification: the watcher or the look timer goes on.
+    void ResumeWaiting(bool watched, std::uint32_t stale, std::uint32_t waiting);
+    // Timed receive: the owner, not the watcher, waits for the rest of a frame.
+    bool WaitsByTime() const { return timed_receive_ && receive_threshold_ > 1 && !lost_; }
+    // The look timer started or stopped after WaitsByTime changed (`was`).
+    void FollowWaitByTime(bool was);
+    void ScheduleLook(std::uint32_t waiting);
+    void LookTimerTimer();
+    // The VMIN the device gets: with timed receive the watcher never waits on it.
+    std::uint32_t ReceiveMinimum() const { return timed_receive_ ? 1 : receive_threshold_; }
     void ReportHandlerException(const std::exception& error);
 
     std::uint8_t port_ = 1;
@@ -177,7 +199,14 @@ class TComm : public QObject, public IPort {
     std::atomic<std::uint64_t> bytes_read_{0};
     std::unique_ptr<TCommWatch> watch_;
     bool timed_receive_ = false;
-    int byteTimeUs() const;
+    bool handling_ = false; // a receive handler runs: the wait is decided after it
+    QTimer* look_timer_ = nullptr;
+    int looked_ = -1;              // bytes seen at the last look of this wait, -1: none
+    std::uint32_t look_stale_ = 0; // reported bytes the handler left unread
+    // When the bytes written so far have gone out at the line rate (steady
+    // clock, in nanoseconds); kept only with timed receive.
+    std::atomic<std::int64_t> line_free_ns_{0};
+    std::int64_t ByteTimeNs() const;
 };
 
 } // namespace cam

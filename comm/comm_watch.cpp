@@ -103,9 +103,10 @@ class LineMonitor {
 } // namespace
 
 TCommWatch::TCommWatch(TComm* owner, int fd, std::uint64_t session, TCommEventMask mask,
-                       std::uint32_t threshold)
+                       std::uint32_t threshold, bool owner_waits)
     : owner_(owner), fd_(fd), session_(session) {
     commands_.threshold = threshold;
+    commands_.owner_waits = owner_waits;
     wake_fd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (wake_fd_ < 0) throw std::system_error(errno, std::generic_category(), "eventfd");
     try {
@@ -149,17 +150,29 @@ void TCommWatch::SetEventMask(TCommEventMask mask) {
     Wake();
 }
 
-void TCommWatch::SetReceiveThreshold(std::uint32_t bytes) {
-    bool wake = false;
+void TCommWatch::SetReceiveThreshold(std::uint32_t bytes, bool wake) {
     {
         std::lock_guard lock(mutex_);
-        // Only a rise from one needs the thread awake now: it must start
-        // looking for bytes that stop short. Other changes wait for its next
-        // round (a rearm follows every notification).
-        wake = bytes > 1 && commands_.threshold <= 1;
+        // Only a change of what the thread watches needs it awake now: a rise
+        // from one (it must start looking for bytes that stop short, or leave
+        // the data to the owner), and with the owner waiting by time also a
+        // fall to one (the data is watched again). Other changes wait for its
+        // next round (a rearm follows every notification).
+        const bool rise = bytes > 1 && commands_.threshold <= 1;
+        const bool fall = bytes <= 1 && commands_.threshold > 1 && commands_.owner_waits;
+        wake = wake && (rise || fall);
         commands_.threshold = bytes;
     }
     if (wake) Wake();
+}
+
+void TCommWatch::SetOwnerWaitsByTime(bool on) {
+    {
+        std::lock_guard lock(mutex_);
+        if (commands_.owner_waits == on) return;
+        commands_.owner_waits = on;
+    }
+    Wake();
 }
 
 void TCommWatch::ArmTransmit() {
@@ -183,9 +196,11 @@ TCommWatch::Commands TCommWatch::Take() {
     Commands c = commands_;
     const bool stop = commands_.stop;
     const std::uint32_t threshold = commands_.threshold;
+    const bool owner_waits = commands_.owner_waits;
     commands_ = Commands{};
     commands_.stop = stop;
     commands_.threshold = threshold;
+    commands_.owner_waits = owner_waits;
     return c;
 }
 
@@ -203,33 +218,31 @@ void TCommWatch::Post(Kind kind, TCommEventMask events) {
 }
 
 void TCommWatch::Run(TCommEventMask mask, std::uint32_t threshold) {
-    bool pending = false;    // a receive notification is out and not handled yet
-    int partial = 0;         // bytes short of the threshold at the last look
-    bool gone = false;       // the device hung up; it is not watched any more
-    bool tx_armed = false;   // waiting for the output queue to run empty
-    std::uint32_t stale = 0; // reported bytes the owner left in the queue
+    bool pending = false;     // a receive notification is out and not handled yet
+    int partial = 0;          // bytes short of the threshold at the last look
+    bool gone = false;        // the device hung up; it is not watched any more
+    bool tx_armed = false;    // waiting for the output queue to run empty
+    std::uint32_t stale = 0;  // reported bytes the owner left in the queue
+    bool owner_waits = false; // see SetOwnerWaitsByTime
+    {
+        std::lock_guard lock(mutex_);
+        owner_waits = commands_.owner_waits;
+    }
     LineMonitor lines(fd_);
     lines.Reset(mask);
 
     for (;;) {
         const bool rx_armed = !pending && !gone;
+        // The owner looks for the rest of the frame: only a hang-up is watched.
+        const bool left_to_owner = rx_armed && owner_waits && threshold > 1;
+        const bool watching = rx_armed && !left_to_owner;
         pollfd fds[2] = {{wake_fd_, POLLIN, 0}, {fd_, POLLIN, 0}};
         nfds_t count = 1;
         int timeout = -1;
-        if (rx_armed && stale == 0) count = 2;
-        if (rx_armed && stale > 0) timeout = kStaleCheckMs;
-        if (rx_armed && stale == 0 && threshold > 1) timeout = kPartialCheckMs;
-        const int byteUs = byte_us_.load(std::memory_order_relaxed);
-        const bool timed = rx_armed && stale == 0 && threshold > 1 && byteUs > 0;
-        if (timed) {
-            // Only a hang-up wakes the thread; the frame is looked for by time.
-            fds[1].events = 0;
-            int waiting = 0;
-            if (::ioctl(fd_, FIONREAD, &waiting) != 0) waiting = 0;
-            const auto missing =
-                threshold > static_cast<std::uint32_t>(waiting) ? threshold - waiting : 1u;
-            timeout = std::max(1, static_cast<int>((missing * byteUs + 999) / 1000));
-        }
+        if ((watching && stale == 0) || left_to_owner) count = 2;
+        if (left_to_owner) fds[1].events = 0;
+        if (watching && stale > 0) timeout = kStaleCheckMs;
+        if (watching && stale == 0 && threshold > 1) timeout = kPartialCheckMs;
         if (tx_armed) timeout = shorter(timeout, kTxCheckMs);
         if (lines.Active()) timeout = shorter(timeout, kLineCheckMs);
 
@@ -253,12 +266,15 @@ void TCommWatch::Run(TCommEventMask mask, std::uint32_t threshold) {
             }
             if (c.threshold != threshold) partial = 0;
             threshold = c.threshold;
+            owner_waits = c.owner_waits;
             if (c.tx_armed) tx_armed = true;
             if (c.mask_changed) lines.Reset(c.mask);
         }
 
         if (count == 2 && fds[1].revents != 0) {
-            if (fds[1].revents & POLLIN) {
+            // Bytes of a frame that the owner has just begun to wait for by
+            // time are its own.
+            if ((fds[1].revents & POLLIN) && !(owner_waits && threshold > 1)) {
                 pending = true;
                 partial = 0;
                 Post(Kind::Receive);
@@ -267,7 +283,7 @@ void TCommWatch::Run(TCommEventMask mask, std::uint32_t threshold) {
                 gone = true;
                 Post(Kind::HangUp);
             }
-        } else if (rx_armed && stale > 0) {
+        } else if (watching && stale > 0) {
             int waiting = 0;
             if (::ioctl(fd_, FIONREAD, &waiting) != 0 || waiting <= 0) {
                 stale = 0;
@@ -278,15 +294,11 @@ void TCommWatch::Run(TCommEventMask mask, std::uint32_t threshold) {
             } else {
                 stale = static_cast<std::uint32_t>(waiting);
             }
-        } else if (rx_armed && threshold > 1) {
+        } else if (watching && threshold > 1) {
             // Short of the threshold: report what has stopped coming.
             int waiting = 0;
             if (::ioctl(fd_, FIONREAD, &waiting) != 0) waiting = 0;
-            if (timed && static_cast<std::uint32_t>(waiting) >= threshold) {
-                partial = 0;
-                pending = true;
-                Post(Kind::Receive);
-            } else if (waiting > 0 && waiting == partial) {
+            if (waiting > 0 && waiting == partial) {
                 partial = 0;
                 pending = true;
                 Post(Kind::Receive);

@@ -21,13 +21,14 @@
 // kPartialCheckMs; the watcher looks at the queue count that often only
 // while the threshold is above one.
 //
-// Timed receive (SetByteTime): a terminal wakes every poller at each byte
-// it takes in, even one whose VMIN is not met yet, so a frame at the line
-// rate costs a thread wake-up per byte. With a byte time set, the watcher
-// does not wait for data while it waits for the rest of a frame: it sleeps
-// as long as the missing bytes take on the line, then looks at the queue
-// count, and posts once the frame is in or has stopped coming. Hang-ups are
-// still seen at once. For programs that watch many ports at once.
+// Frames left to the owner (SetOwnerWaitsByTime): a terminal wakes every
+// poller at each byte it takes in, even one whose VMIN is not met yet, so a
+// frame at the line rate costs a thread wake-up per byte, and each
+// notification two thread hand-offs more. With this on, the watcher leaves
+// the device's data alone while the threshold is above one: the owner waits
+// for the rest of the frame by time on its own thread (see
+// TComm::SetTimedReceive) and the watcher sleeps until a hang-up or a
+// command. For programs that watch many ports at once.
 //
 // Hang-up (POLLHUP/POLLERR, e.g. the far side of a pseudo-terminal closed or
 // a USB adapter pulled): bytes still waiting are reported once more, then one
@@ -47,7 +48,6 @@
 
 #include "comm/comm_types.h"
 
-#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <thread>
@@ -68,7 +68,7 @@ class TCommWatch {
     // Starts the thread. Throws std::system_error when the eventfd or the
     // thread cannot be created.
     TCommWatch(TComm* owner, int fd, std::uint64_t session, TCommEventMask mask,
-               std::uint32_t threshold = 1);
+               std::uint32_t threshold = 1, bool owner_waits = false);
     // Stops and joins.
     ~TCommWatch();
     TCommWatch(const TCommWatch&) = delete;
@@ -81,11 +81,12 @@ class TCommWatch {
     // reported are still waiting.
     void Rearm(std::uint32_t stale);
     void SetEventMask(TCommEventMask mask);
-    // The owner now waits for `bytes` (its VMIN is set already).
-    void SetReceiveThreshold(std::uint32_t bytes);
-    // One byte's time on the line in microseconds: the rest of a frame is
-    // waited for by time rather than byte by byte. 0 (the default): off.
-    void SetByteTime(int microseconds) { byte_us_ = microseconds; }
+    // The owner now waits for `bytes` (its VMIN is set already). `wake`:
+    // false when a Rearm follows anyway.
+    void SetReceiveThreshold(std::uint32_t bytes, bool wake = true);
+    // While the threshold is above one the owner looks for the rest of a
+    // frame itself; the device's data is not watched. Off by default.
+    void SetOwnerWaitsByTime(bool on);
     // Bytes were handed to the driver: report when the output queue is empty.
     void ArmTransmit();
 
@@ -98,6 +99,7 @@ class TCommWatch {
         bool mask_changed = false;
         TCommEventMask mask;
         std::uint32_t threshold = 1; // kept from one Take to the next
+        bool owner_waits = false;    // kept from one Take to the next
     };
 
     void Run(TCommEventMask mask, std::uint32_t threshold);
@@ -109,7 +111,6 @@ class TCommWatch {
     const int fd_;
     const std::uint64_t session_;
     int wake_fd_ = -1;
-    std::atomic<int> byte_us_{0};
     std::mutex mutex_;
     Commands commands_;
     std::thread thread_;

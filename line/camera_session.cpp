@@ -68,6 +68,8 @@ TCameraSession::TCameraSession(SessionPlan plan, std::unique_ptr<IPort> port, QO
     : QObject(parent), plan_(std::move(plan)), comm_(std::move(port)), link_(*comm_, *this),
       engine_(*this, *this) {
     row_.port = plan_.port;
+    // The ACK and the reply frame of an exchange are waited for together.
+    link_.SetWholeAnswers(true);
     timer_ = new QTimer(this);
     timer_->setInterval(plan_.tickMs);
     connect(timer_, &QTimer::timeout, this, [this] { Tick(); });

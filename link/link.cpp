@@ -7,6 +7,14 @@
 #include <exception>
 
 namespace cam {
+namespace {
+
+// The preset command is answered by the camera's ACK alone.
+bool isPreset(const TxFrame& frame) {
+    return frame[1] == kWriteClass && frame[2] == 0x20 && frame[3] == 0x00;
+}
+
+} // namespace
 
 // ---------------------------------------------------------------- transmit
 
@@ -173,6 +181,7 @@ void TLink::writeFrame(const Held& held) {
     timeout_ = kTimeoutTicks;
     retries_ = kRetries;
     host_.SetStatusText(1, hex_bytes(sent_.data() + 1, 14));
+    if (wholeAnswers_) expectBytes(); // also when written outside a receive
 }
 
 void TLink::writeHeld() {
@@ -246,10 +255,17 @@ void TLink::ReceiveByte(std::uint8_t byte) {
 
 void TLink::expectBytes() {
     // The rest of a frame that has begun, a whole reply frame once the
-    // camera has acknowledged the command, else any single byte.
+    // camera has acknowledged the command (with whole answers the ACK and
+    // that frame together while the ACK is awaited), else any single byte.
     std::uint32_t bytes = receiver_.Missing();
-    if (bytes == 0) bytes = mode_ == AwaitReply ? kFrameSize : 1;
+    if (bytes == 0)
+        bytes = mode_ == AwaitReply ? kFrameSize : replyFollowsAck() ? 1 + kFrameSize : 1;
     port_.SetReceiveThreshold(bytes);
+}
+
+bool TLink::replyFollowsAck() const {
+    return wholeAnswers_ && mode_ == Idle && inFlight_ && !sentBulk_ && !isPreset(sent_) &&
+           sent_[1] != kResetClass;
 }
 
 void TLink::startIfConnected() {
@@ -329,7 +345,7 @@ void TLink::onResult(int c) {
         if (!inFlight_) return; // nothing was sent that this ACK could answer
         if (sentBulk_) {
             mode_ = AwaitReply;
-        } else if (sent_[1] == kWriteClass && sent_[2] == 0x20 && sent_[3] == 0x00) {
+        } else if (isPreset(sent_)) {
             exchangeFinished(); // the preset command is answered by ACK alone
             writeHeld();
         } else if (sent_[1] == kResetClass) {

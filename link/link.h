@@ -103,6 +103,11 @@ class TLink {
     // ports 1 and 2.
     void StayOnPort(std::uint8_t port) { fixedPort_ = port; }
     bool DR_check() const { return port_.DsrState(); }
+    // After a command that the camera answers with its ACK and then a reply
+    // frame, the port is asked for both at once (1 + kFrameSize bytes)
+    // rather than for the ACK first: one receive notification per exchange
+    // where the port waits by time. Off by default.
+    void SetWholeAnswers(bool on) { wholeAnswers_ = on; }
     // The port's device hung up or failed in a way that means it is gone:
     // the exchange ends, nothing more is written to it, the technician is
     // told once and the supervision timer tries to open it again.
@@ -163,6 +168,8 @@ class TLink {
     bool supervise();
     // Tells the port how many bytes the link waits for now.
     void expectBytes();
+    // The camera's ACK to the frame in flight is followed by a reply frame.
+    bool replyFollowsAck() const;
 
     IPort& port_;
     ILinkHost& host_;
@@ -183,6 +190,7 @@ class TLink {
     int retries_ = 0;
     int attempts_ = 0;
     std::uint8_t fixedPort_ = 0; // 0: alternate between ports 1 and 2
+    bool wholeAnswers_ = false;
 };
 
 } // namespace cam

@@ -216,12 +216,15 @@ TEST_F(ReceiveTest, IdleAndHungUpPortUseNoCpuAndPostNoMore) {
         const char* what;
         bool leave_bytes;
         bool hang_up;
-        int most_calls; // notifications: the bytes, and one for the hang-up
+        int most_calls;     // notifications: the bytes, and one for the hang-up
+        bool timed = false; // a frame is awaited by time (see SetTimedReceive)
     } cases[] = {
         {"idle", false, false, 0},
         {"unread bytes waiting", true, false, 1},
         {"peer hung up", false, true, 1},
         {"peer hung up with unread bytes", true, true, 2},
+        {"frame awaited by time, unread bytes", true, false, 1, true},
+        {"frame awaited by time, peer hung up with unread bytes", true, true, 2, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -232,7 +235,9 @@ TEST_F(ReceiveTest, IdleAndHungUpPortUseNoCpuAndPostNoMore) {
         comm.SetEventMask({evCts, evDsr, evRing}); // a pty has no modem lines to watch
         int handled = 0;
         comm.OnCommReceive = [&](std::uint16_t) { ++handled; };
+        comm.SetTimedReceive(c.timed);
         comm.Open();
+        if (c.timed) comm.SetReceiveThreshold(19);
         if (c.leave_bytes) {
             pty.Send({1, 2, 3});
             ASSERT_TRUE(PumpUntil([&] { return handled == 1; }));

@@ -145,22 +145,28 @@ TEST(LinkModes, ExchangesThatEndOnAckAlone) {
                  {{0xF1}, true, 1},
                  {{0x21, 0x20, 0x02, 1}, false, 0},
                  {{0x31, 0x0A, 0x01}, false, 0}};
-    for (const auto& c : cases) {
-        LinkFixture f;
-        f.SetUp();
-        f.connect();
-        f.send(c.payload);
-        // Disabled as during a bulk transfer: only an exchange that the ACK
-        // ends enables it again.
-        f.host.pagesEnabled = false;
-        f.port.Receive({ACK});
-        f.port.Deliver();
-        EXPECT_EQ(f.link.LinkMode(), c.endsOnAck ? TLink::Idle : TLink::AwaitReply);
-        EXPECT_EQ(f.host.resets, c.resets);
-        EXPECT_EQ(f.link.ReplyTimeout(), c.endsOnAck ? -1 : 20);
-        EXPECT_EQ(f.host.busyPointer, !c.endsOnAck);
-        EXPECT_EQ(f.host.pagesEnabled, c.endsOnAck);
-    }
+    for (const auto& c : cases)
+        for (const bool whole : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "whole answers " << whole);
+            LinkFixture f;
+            f.SetUp();
+            f.link.SetWholeAnswers(whole);
+            f.connect();
+            f.send(c.payload);
+            // Waited for together with the ACK: the reply frame that follows it.
+            EXPECT_EQ(f.port.threshold, whole && !c.endsOnAck ? 1 + kFrameSize : 1);
+            // Disabled as during a bulk transfer: only an exchange that the ACK
+            // ends enables it again.
+            f.host.pagesEnabled = false;
+            f.port.Receive({ACK});
+            f.port.Deliver();
+            EXPECT_EQ(f.link.LinkMode(), c.endsOnAck ? TLink::Idle : TLink::AwaitReply);
+            EXPECT_EQ(f.port.threshold, c.endsOnAck ? 1 : kFrameSize);
+            EXPECT_EQ(f.host.resets, c.resets);
+            EXPECT_EQ(f.link.ReplyTimeout(), c.endsOnAck ? -1 : 20);
+            EXPECT_EQ(f.host.busyPointer, !c.endsOnAck);
+            EXPECT_EQ(f.host.pagesEnabled, c.endsOnAck);
+        }
 }
 
 TEST_F(LinkFixture, ReplyIsAcknowledgedShownAndHandedOn) {
