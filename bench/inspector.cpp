@@ -40,12 +40,8 @@ struct Line {
     std::vector<std::uint8_t> command, reply, badReply;
 };
 
-std::vector<std::uint8_t> frame(std::initializer_list<int> payload) {
-    cam::TxFrame f{};
-    int n = 0;
-    for (int b : payload)
-        f[static_cast<std::size_t>(++n)] = static_cast<std::uint8_t>(b);
-    cam::complete_command_frame(f, n);
+std::vector<std::uint8_t> frame(std::initializer_list<std::uint8_t> payload) {
+    const cam::TxFrame f = cam::command_frame(payload);
     return {f.begin(), f.end()};
 }
 

@@ -16,6 +16,14 @@ void complete_command_frame(TxFrame& frame, int count) {
     frame[18] = static_cast<std::uint8_t>(crc);
 }
 
+TxFrame command_frame(std::initializer_list<std::uint8_t> payload) {
+    TxFrame frame{};
+    const std::size_t count = std::min(payload.size(), kPayloadSize);
+    std::copy_n(payload.begin(), count, frame.begin() + 1);
+    complete_command_frame(frame, static_cast<int>(count));
+    return frame;
+}
+
 void build_bulk_frame(BulkFrame& frame, const std::uint8_t* data2048) {
     frame[0] = SOH;
     frame[1] = kBulkSizeCode;

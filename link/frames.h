@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 
 namespace cam {
 
@@ -40,6 +41,8 @@ using ReplyBuffer = std::array<std::uint8_t, 20>;
 // Completes a command frame whose payload bytes 1..count are filled: STX,
 // zero-filled payload after count, ETX and CRC.
 void complete_command_frame(TxFrame& frame, int count);
+// The whole command frame for the payload bytes given (at most 15).
+TxFrame command_frame(std::initializer_list<std::uint8_t> payload);
 // Builds SOH, size code 0x75, the data, ETX and CRC.
 void build_bulk_frame(BulkFrame& frame, const std::uint8_t* data2048);
 // Data length announced by a bulk size code (0x73: 1024, 0x74: 1536, else 2048).

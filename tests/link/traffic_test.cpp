@@ -32,12 +32,8 @@ namespace {
 constexpr auto PC = TTrafficDirection::ToCamera;
 constexpr auto CAM = TTrafficDirection::FromCamera;
 
-Bytes frame(std::initializer_list<int> payload) {
-    cam::TxFrame f{};
-    int n = 0;
-    for (int b : payload)
-        f[static_cast<std::size_t>(++n)] = static_cast<std::uint8_t>(b);
-    cam::complete_command_frame(f, n);
+Bytes frame(std::initializer_list<std::uint8_t> payload) {
+    const cam::TxFrame f = cam::command_frame(payload);
     return {f.begin(), f.end()};
 }
 
